@@ -1,0 +1,48 @@
+# Oroscape.dll: build, test and run.
+#   make          build both architectures and lay out dist/
+#   make check    install what is missing, build, run every test (native and under Wine)
+#   make screens  run the tests that take screenshots, writing docs/screens/
+.PHONY: all deps build native i686 x86_64 dist check screens clean wineprefix
+
+JOBS ?= 2
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
+
+all: dist
+
+deps:
+	@scripts/install-deps.sh
+
+build/native/CMakeCache.txt:
+	cmake -S . -B build/native $(CMAKE_FLAGS)
+build/i686/CMakeCache.txt:
+	cmake -S . -B build/i686 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake
+build/x86_64/CMakeCache.txt:
+	cmake -S . -B build/x86_64 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake
+
+native: build/native/CMakeCache.txt
+	cmake --build build/native -j $(JOBS)
+i686: build/i686/CMakeCache.txt
+	cmake --build build/i686 -j $(JOBS)
+x86_64: build/x86_64/CMakeCache.txt
+	cmake --build build/x86_64 -j $(JOBS)
+
+build: native i686 x86_64
+
+dist: i686 x86_64
+	@scripts/layout-dist.sh
+
+wineprefix:
+	@scripts/wineprefix.sh
+
+check: deps
+	$(MAKE) build dist
+	@scripts/wineprefix.sh
+	@scripts/check.sh
+
+screens: deps
+	$(MAKE) i686
+	@scripts/wineprefix.sh
+	OROSCAPE_SCREENS_DIR=$(CURDIR)/docs/screens OROSCAPE_TEST_JOBS=1 scripts/check.sh
+
+clean:
+	rm -rf build dist

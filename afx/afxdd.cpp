@@ -1,0 +1,247 @@
+#include "afx/afxdd.h"
+#include "afx/afxwin.h"
+
+#include <errno.h>
+#include <float.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <wchar.h>
+
+namespace {
+
+// The standard prompts of data exchange.
+const wchar_t kPromptInt[] = L"请输入一个整数。";
+const wchar_t kPromptReal[] = L"请输入一个数字。";
+const wchar_t kPromptIntRange[] = L"请输入一个介于 %d 和 %d 之间的整数。";
+const wchar_t kPromptRealRange[] = L"请输入一个介于 %.*g 和 %.*g 之间的数字。";
+const wchar_t kPromptMaxChars[] = L"请输入不多于 %d 个字符。";
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+
+// Whole text must be one number, blanks around it allowed.
+bool ParseLong(const wchar_t* text, long& out)
+{
+    while (IsBlank(*text)) ++text;
+    if (*text == 0) return false;
+    wchar_t* end = nullptr;
+    errno = 0;
+    long v = wcstol(text, &end, 10);
+    if (end == text || errno == ERANGE) return false;
+    while (IsBlank(*end)) ++end;
+    if (*end != 0) return false;
+    out = v;
+    return true;
+}
+
+bool ParseDouble(const wchar_t* text, double& out)
+{
+    while (IsBlank(*text)) ++text;
+    if (*text == 0) return false;
+    wchar_t* end = nullptr;
+    double v = wcstod(text, &end);
+    if (end == text) return false;
+    while (IsBlank(*end)) ++end;
+    if (*end != 0) return false;
+    out = v;
+    return true;
+}
+
+CString ControlText(HWND hWnd)
+{
+    CString text;
+    CWnd::FromHandle(hWnd)->GetWindowText(text);
+    return text;
+}
+
+}  // namespace
+
+HWND CDataExchange::PrepareCtrl(int id)
+{
+    HWND hWnd = ::GetDlgItem(m_pDlgWnd->m_hWnd, id);
+    m_hWndLastControl = hWnd;
+    m_bEditLastControl = FALSE;
+    return hWnd;
+}
+
+HWND CDataExchange::PrepareEditCtrl(int id)
+{
+    HWND hWnd = PrepareCtrl(id);
+    m_bEditLastControl = TRUE;
+    return hWnd;
+}
+
+void CDataExchange::Fail(const wchar_t* prompt)
+{
+    m_bFailed = TRUE;
+    if (prompt != nullptr)
+        AfxMessageBox(prompt, MB_OK | MB_ICONEXCLAMATION);
+    if (m_hWndLastControl != nullptr && ::IsWindow(m_hWndLastControl)) {
+        ::SetFocus(m_hWndLastControl);
+        if (m_bEditLastControl)
+            ::SendMessageW(m_hWndLastControl, EM_SETSEL, 0, -1);
+    }
+}
+
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
+{
+    if (pDX->m_bFailed || control.m_hWnd != nullptr)
+        return;
+    HWND hWnd = pDX->PrepareCtrl(id);
+    if (hWnd != nullptr)
+        control.SubclassWindow(hWnd);
+}
+
+static void SetTextIfChanged(HWND hWnd, const wchar_t* text)
+{
+    // Leave an unchanged text alone: no change notification for nothing.
+    CString current = ControlText(hWnd);
+    if (current != text)
+        ::SetWindowTextW(hWnd, text);
+}
+
+static bool TextToLong(CDataExchange* pDX, HWND hWnd, long minAllowed, long maxAllowed, long& out)
+{
+    long v = 0;
+    if (!ParseLong(ControlText(hWnd), v) || v < minAllowed || v > maxAllowed) {
+        pDX->Fail(kPromptInt);
+        return false;
+    }
+    out = v;
+    return true;
+}
+
+void DDX_Text(CDataExchange* pDX, int id, short& value)
+{
+    if (pDX->m_bFailed) return;
+    HWND hWnd = pDX->PrepareEditCtrl(id);
+    if (hWnd == nullptr) return;
+    if (pDX->m_bSaveAndValidate) {
+        long v;
+        if (TextToLong(pDX, hWnd, -32768, 32767, v))
+            value = static_cast<short>(v);
+    } else {
+        wchar_t buf[32];
+        swprintf(buf, 32, L"%d", static_cast<int>(value));
+        SetTextIfChanged(hWnd, buf);
+    }
+}
+
+void DDX_Text(CDataExchange* pDX, int id, int& value)
+{
+    if (pDX->m_bFailed) return;
+    HWND hWnd = pDX->PrepareEditCtrl(id);
+    if (hWnd == nullptr) return;
+    if (pDX->m_bSaveAndValidate) {
+        long v;
+        if (TextToLong(pDX, hWnd, -2147483647L - 1, 2147483647L, v))
+            value = static_cast<int>(v);
+    } else {
+        wchar_t buf[32];
+        swprintf(buf, 32, L"%d", value);
+        SetTextIfChanged(hWnd, buf);
+    }
+}
+
+void DDX_Text(CDataExchange* pDX, int id, float& value)
+{
+    if (pDX->m_bFailed) return;
+    HWND hWnd = pDX->PrepareEditCtrl(id);
+    if (hWnd == nullptr) return;
+    if (pDX->m_bSaveAndValidate) {
+        double v;
+        if (!ParseDouble(ControlText(hWnd), v) || v > FLT_MAX || v < -FLT_MAX) {
+            pDX->Fail(kPromptReal);
+            return;
+        }
+        value = static_cast<float>(v);
+    } else {
+        wchar_t buf[64];
+        swprintf(buf, 64, L"%.*g", FLT_DIG, static_cast<double>(value));
+        SetTextIfChanged(hWnd, buf);
+    }
+}
+
+void DDX_Text(CDataExchange* pDX, int id, CString& value)
+{
+    if (pDX->m_bFailed) return;
+    HWND hWnd = pDX->PrepareEditCtrl(id);
+    if (hWnd == nullptr) return;
+    if (pDX->m_bSaveAndValidate)
+        value = ControlText(hWnd);
+    else
+        SetTextIfChanged(hWnd, value);
+}
+
+void DDX_Check(CDataExchange* pDX, int id, int& value)
+{
+    if (pDX->m_bFailed) return;
+    HWND hWnd = pDX->PrepareCtrl(id);
+    if (hWnd == nullptr) return;
+    if (pDX->m_bSaveAndValidate)
+        value = static_cast<int>(::SendMessageW(hWnd, BM_GETCHECK, 0, 0));
+    else
+        ::SendMessageW(hWnd, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+}
+
+void DDX_Radio(CDataExchange* pDX, int id, int& value)
+{
+    if (pDX->m_bFailed) return;
+    HWND hWnd = pDX->PrepareCtrl(id);
+    if (hWnd == nullptr) return;
+    if (pDX->m_bSaveAndValidate)
+        value = -1;
+    int index = 0;
+    for (HWND button = hWnd; button != nullptr; button = ::GetWindow(button, GW_HWNDNEXT)) {
+        LONG_PTR style = ::GetWindowLongPtrW(button, GWL_STYLE);
+        if (button != hWnd && (style & WS_GROUP))
+            break;
+        if (::SendMessageW(button, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) {
+            if (pDX->m_bSaveAndValidate) {
+                if (::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED && value == -1)
+                    value = index;
+            } else {
+                ::SendMessageW(button, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
+            }
+            ++index;
+        }
+    }
+}
+
+void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
+{
+    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
+        return;
+    if (value < minVal || value > maxVal) {
+        CString prompt;
+        prompt.Format(kPromptIntRange, minVal, maxVal);
+        pDX->Fail(prompt);
+    }
+}
+
+void DDV_MinMaxFloat(CDataExchange* pDX, float value, float minVal, float maxVal)
+{
+    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
+        return;
+    if (value < minVal || value > maxVal) {
+        CString prompt;
+        prompt.Format(kPromptRealRange, FLT_DIG, static_cast<double>(minVal), FLT_DIG,
+                      static_cast<double>(maxVal));
+        pDX->Fail(prompt);
+    }
+}
+
+void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
+{
+    if (pDX->m_bFailed)
+        return;
+    if (!pDX->m_bSaveAndValidate) {
+        if (pDX->m_hWndLastControl != nullptr && pDX->m_bEditLastControl)
+            ::SendMessageW(pDX->m_hWndLastControl, EM_LIMITTEXT, static_cast<WPARAM>(nChars), 0);
+        return;
+    }
+    if (value.GetLength() > nChars) {
+        CString prompt;
+        prompt.Format(kPromptMaxChars, nChars);
+        pDX->Fail(prompt);
+    }
+}

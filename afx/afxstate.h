@@ -1,0 +1,41 @@
+// Module state and the application object.
+//   AFX_MODULE_STATE, AFX_MAINTAIN_STATE2 / AFX_MANAGE_STATE, CWinApp
+#pragma once
+#include <windows.h>
+
+// What a module's resource look-ups use: its instance and resource handles.
+// One per module (AfxGetStaticModuleState); a thread has one current state,
+// shared by every module of the process that uses this layer.
+struct AFX_MODULE_STATE {
+    HINSTANCE m_hCurrentInstanceHandle;
+    HINSTANCE m_hCurrentResourceHandle;
+};
+
+// This module's own state, initialised from the module's image base.
+AFX_MODULE_STATE* AfxGetStaticModuleState();
+// The calling thread's current state; the calling module's own when none was set.
+AFX_MODULE_STATE* AfxGetModuleState();
+// The calling thread's current state as set, or NULL when none was ever set.
+AFX_MODULE_STATE* AfxGetThreadModuleState();
+// Makes state current for the calling thread; returns the previous (possibly NULL).
+AFX_MODULE_STATE* AfxSetModuleState(AFX_MODULE_STATE* state);
+
+inline HINSTANCE AfxGetInstanceHandle() { return AfxGetModuleState()->m_hCurrentInstanceHandle; }
+inline HINSTANCE AfxGetResourceHandle() { return AfxGetModuleState()->m_hCurrentResourceHandle; }
+
+// Scope guard: installs a module state for the calling thread and puts the
+// previous one back when the scope ends, on every return path.
+class AFX_MAINTAIN_STATE2 {
+public:
+    explicit AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* state) : m_pPrevState(AfxSetModuleState(state)) {}
+    ~AFX_MAINTAIN_STATE2() { AfxSetModuleState(m_pPrevState); }
+    AFX_MAINTAIN_STATE2(const AFX_MAINTAIN_STATE2&) = delete;
+    AFX_MAINTAIN_STATE2& operator=(const AFX_MAINTAIN_STATE2&) = delete;
+private:
+    AFX_MODULE_STATE* m_pPrevState;
+};
+#define AFX_MANAGE_STATE(p) AFX_MAINTAIN_STATE2 _ctlState(p)
+
+// Frees the calling thread's temporary window objects (see CWnd::FromHandle).
+// Runs when a thread leaves the library and when the outermost modal loop ends.
+void AfxUnlockTempMaps();

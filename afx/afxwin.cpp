@@ -1,0 +1,464 @@
+#include "afx/afxwin.h"
+#include "afx/afxdd.h"
+
+#include <stddef.h>
+#include <unordered_map>
+
+IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+IMPLEMENT_DYNAMIC(CDialog, CWnd)
+IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+static_assert(offsetof(CWnd, m_hWnd) == sizeof(void*),
+              "hosts pass window objects whose handle follows one pointer");
+#pragma GCC diagnostic pop
+
+namespace {
+
+// The window property that holds a window's permanent object.
+const wchar_t kObjectProp[] = L"OroscapeAfxWnd";
+
+// Temporary objects of the calling thread, per module.
+struct TempMap {
+    std::unordered_map<HWND, CWnd*> windows;
+};
+
+DWORD TempSlot()
+{
+    static DWORD slot = TlsAlloc();
+    return slot;
+}
+
+TempMap* ThreadTempMap(bool create)
+{
+    DWORD slot = TempSlot();
+    if (slot == TLS_OUT_OF_INDEXES)
+        return nullptr;
+    TempMap* map = static_cast<TempMap*>(TlsGetValue(slot));
+    if (map == nullptr && create) {
+        map = new TempMap;
+        TlsSetValue(slot, map);
+    }
+    return map;
+}
+
+DWORD ModalDepthSlot()
+{
+    static DWORD slot = TlsAlloc();
+    return slot;
+}
+
+}  // namespace
+
+void AfxUnlockTempMaps()
+{
+    TempMap* map = ThreadTempMap(false);
+    if (map == nullptr)
+        return;
+    for (auto& entry : map->windows) {
+        entry.second->m_hWnd = nullptr;
+        delete entry.second;
+    }
+    delete map;
+    TlsSetValue(TempSlot(), nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Device contexts
+
+void CDC::FillSolidRect(const RECT& rc, COLORREF color)
+{
+    COLORREF old = ::SetBkColor(m_hDC, color);
+    ::ExtTextOutW(m_hDC, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
+    ::SetBkColor(m_hDC, old);
+}
+
+CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd->m_hWnd)
+{
+    m_hDC = ::BeginPaint(m_hWnd, &m_ps);
+}
+
+CPaintDC::~CPaintDC()
+{
+    ::EndPaint(m_hWnd, &m_ps);
+}
+
+CClientDC::CClientDC(CWnd* wnd) : m_hWnd(wnd->m_hWnd)
+{
+    m_hDC = ::GetDC(m_hWnd);
+}
+
+CClientDC::~CClientDC()
+{
+    if (m_hDC)
+        ::ReleaseDC(m_hWnd, m_hDC);
+}
+
+// ---------------------------------------------------------------------------
+// CWnd
+
+CWnd::~CWnd()
+{
+    // A permanent object that still has its window lets go of it; the window
+    // stays (its owner destroys it) but no longer reaches this object.
+    if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this) {
+        if (m_pfnSuper)
+            UnsubclassWindow();
+        else
+            Detach();
+    }
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    if (hWnd == nullptr)
+        return nullptr;
+    return static_cast<CWnd*>(::GetPropW(hWnd, kObjectProp));
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd)
+{
+    if (hWnd == nullptr)
+        return nullptr;
+    if (CWnd* permanent = FromHandlePermanent(hWnd))
+        return permanent;
+    TempMap* map = ThreadTempMap(true);
+    if (map == nullptr)
+        return nullptr;
+    CWnd*& temp = map->windows[hWnd];
+    if (temp == nullptr) {
+        temp = new CWnd;
+        temp->m_hWnd = hWnd;
+    }
+    return temp;
+}
+
+BOOL CWnd::Attach(HWND hWnd)
+{
+    if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
+        return FALSE;
+    if (!::SetPropW(hWnd, kObjectProp, this))
+        return FALSE;
+    m_hWnd = hWnd;
+    return TRUE;
+}
+
+HWND CWnd::Detach()
+{
+    HWND hWnd = m_hWnd;
+    if (hWnd != nullptr && FromHandlePermanent(hWnd) == this)
+        ::RemovePropW(hWnd, kObjectProp);
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+    if (!Attach(hWnd))
+        return FALSE;
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
+{
+    HWND item = ::GetDlgItem(parent->m_hWnd, static_cast<int>(id));
+    return item != nullptr && SubclassWindow(item);
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    if (m_pfnSuper != nullptr && m_hWnd != nullptr)
+        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    m_pfnSuper = nullptr;
+    return Detach();
+}
+
+CWnd* CWnd::GetDlgItem(int id) const
+{
+    return FromHandle(::GetDlgItem(m_hWnd, id));
+}
+
+CWnd* CWnd::GetParent() const
+{
+    return FromHandle(::GetParent(m_hWnd));
+}
+
+void CWnd::GetWindowText(CString& text) const
+{
+    int n = ::GetWindowTextLengthW(m_hWnd);
+    std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
+    int got = ::GetWindowTextW(m_hWnd, &buf[0], n + 1);
+    buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    text = CString(buf);
+}
+
+void CWnd::ScreenToClient(RECT* rc) const
+{
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rc), 2);
+}
+
+void CWnd::ClientToScreen(RECT* rc) const
+{
+    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(rc), 2);
+}
+
+BOOL CWnd::SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT flags)
+{
+    return ::SetWindowPos(m_hWnd, after ? after->m_hWnd : nullptr, x, y, cx, cy, flags);
+}
+
+void CWnd::CenterWindow(CWnd* alternateOwner)
+{
+    // A child centres within its parent's client area; a popup over its owner,
+    // or over the work area when it has none.
+    RECT rcWnd;
+    ::GetWindowRect(m_hWnd, &rcWnd);
+    RECT rcArea;
+    HWND center = alternateOwner ? alternateOwner->m_hWnd : nullptr;
+    if (GetStyle() & WS_CHILD) {
+        HWND parent = ::GetParent(m_hWnd);
+        ::GetClientRect(parent, &rcArea);
+        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rcWnd), 2);
+    } else {
+        if (center == nullptr)
+            center = ::GetWindow(m_hWnd, GW_OWNER);
+        if (center != nullptr && ::IsWindowVisible(center) && !::IsIconic(center)) {
+            ::GetWindowRect(center, &rcArea);
+        } else {
+            ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &rcArea, 0);
+        }
+    }
+    int w = rcWnd.right - rcWnd.left, h = rcWnd.bottom - rcWnd.top;
+    int x = (rcArea.left + rcArea.right) / 2 - w / 2;
+    int y = (rcArea.top + rcArea.bottom) / 2 - h / 2;
+    if (!(GetStyle() & WS_CHILD)) {
+        RECT work;
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        if (x + w > work.right) x = work.right - w;
+        if (x < work.left) x = work.left;
+        if (y + h > work.bottom) y = work.bottom - h;
+        if (y < work.top) y = work.top;
+    }
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    return m_hWnd != nullptr && ::DestroyWindow(m_hWnd);
+}
+
+BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(&dx);
+    return dx.m_bFailed ? FALSE : TRUE;
+}
+
+LRESULT CWnd::Default()
+{
+    return DefWindowProc(m_currentMsg.message, m_currentMsg.wParam, m_currentMsg.lParam);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pfnSuper != nullptr)
+        return ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CurrentMsg saved = m_currentMsg;
+    m_currentMsg = {message, wParam, lParam};
+    LRESULT result = 0;
+    if (!OnWndMsg(message, wParam, lParam, &result))
+        result = DefWindowProc(message, wParam, lParam);
+    m_currentMsg = saved;
+    return result;
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    // Owner drawing goes back to the control's own object.
+    if (message == WM_DRAWITEM || message == WM_MEASUREITEM) {
+        HWND item = nullptr;
+        if (message == WM_DRAWITEM)
+            item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem;
+        else
+            item = ::GetDlgItem(m_hWnd, static_cast<int>(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlID));
+        CWnd* child = FromHandlePermanent(item);
+        if (child != nullptr && child != this && child->OnChildNotify(message, wParam, lParam, pResult))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*)
+{
+    return FALSE;
+}
+
+LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    CWnd* wnd = FromHandlePermanent(hWnd);
+    if (wnd == nullptr)
+        return ::DefWindowProcW(hWnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        LRESULT result = wnd->WindowProc(msg, wp, lp);
+        // The window is gone: the object lets go of it (it may be reused).
+        if (wnd->m_pfnSuper)
+            wnd->UnsubclassWindow();
+        else
+            wnd->Detach();
+        wnd->PostNcDestroy();
+        return result;
+    }
+    return wnd->WindowProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------------------
+// CDialog
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    ON_COMMAND(IDOK, OnOK)
+    ON_COMMAND(IDCANCEL, OnCancel)
+END_MESSAGE_MAP()
+
+void CDialog::EnterModal()
+{
+    DWORD slot = ModalDepthSlot();
+    TlsSetValue(slot, reinterpret_cast<void*>(reinterpret_cast<INT_PTR>(TlsGetValue(slot)) + 1));
+}
+
+void CDialog::LeaveModal()
+{
+    DWORD slot = ModalDepthSlot();
+    INT_PTR depth = reinterpret_cast<INT_PTR>(TlsGetValue(slot)) - 1;
+    TlsSetValue(slot, reinterpret_cast<void*>(depth));
+    if (depth <= 0)
+        AfxUnlockTempMaps();
+}
+
+HWND CDialog::GetSafeOwner(CWnd* parent)
+{
+    HWND owner = parent ? parent->m_hWnd : ::GetActiveWindow();
+    while (owner != nullptr && (::GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD))
+        owner = ::GetParent(owner);
+    return owner;
+}
+
+void CDialog::AttachDialog(HWND hWnd, CDialog* dlg)
+{
+    dlg->SubclassWindow(hWnd);
+}
+
+INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    // Everything but the start goes through the subclassed window procedure
+    // (AfxWndProc), which sees each message before the dialog manager does;
+    // here the dialog manager's own default handling is asked for (FALSE).
+    if (msg != WM_INITDIALOG)
+        return FALSE;
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    CDialog* dlg = reinterpret_cast<CDialog*>(lp);
+    if (dlg == nullptr)
+        return TRUE;
+    AttachDialog(hWnd, dlg);
+    CurrentMsg saved = dlg->m_currentMsg;
+    dlg->m_currentMsg = {msg, wp, lp};
+    BOOL focusDefault = dlg->OnInitDialog();
+    dlg->m_currentMsg = saved;
+    return focusDefault;
+}
+
+INT_PTR CDialog::DoModal()
+{
+    HWND owner = GetSafeOwner(m_pParentWnd);
+    EnterModal();
+    INT_PTR result = ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), owner,
+                                       &CDialog::AfxDlgProc, reinterpret_cast<LPARAM>(this));
+    // The window is gone by now; make sure the object does not hold on to it.
+    if (m_hWnd != nullptr)
+        Detach();
+    m_pfnSuper = nullptr;
+    LeaveModal();
+    return result;
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    ::EndDialog(m_hWnd, nResult);
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    if (!UpdateData(TRUE))
+        return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+// ---------------------------------------------------------------------------
+// Application object
+
+namespace {
+CWinApp* g_app = nullptr;
+}
+
+CWinApp::CWinApp(const wchar_t* lpszAppName) : m_pszAppName(lpszAppName)
+{
+    g_app = this;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+CWinApp* AfxGetApp()
+{
+    return g_app;
+}
+
+const wchar_t* AfxGetAppName()
+{
+    static wchar_t name[MAX_PATH];
+    if (g_app != nullptr && g_app->m_pszAppName != nullptr)
+        return g_app->m_pszAppName;
+    if (name[0] == 0) {
+        wchar_t path[MAX_PATH];
+        DWORD n = ::GetModuleFileNameW(AfxGetStaticModuleState()->m_hCurrentInstanceHandle, path, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH)
+            return L"";
+        const wchar_t* title = path;
+        for (const wchar_t* p = path; *p; ++p)
+            if (*p == L'\\' || *p == L'/')
+                title = p + 1;
+        size_t i = 0;
+        for (; title[i] && title[i] != L'.' && i + 1 < MAX_PATH; ++i)
+            name[i] = title[i];
+        name[i] = 0;
+    }
+    return name;
+}
+
+int AfxMessageBox(const wchar_t* text, UINT type)
+{
+    return ::MessageBoxW(::GetActiveWindow(), text, AfxGetAppName(), type);
+}

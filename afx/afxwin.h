@@ -1,0 +1,275 @@
+// Windows, dialogs, message maps, device contexts and the application object.
+//   CCmdTarget, CWnd, CDialog, CWinApp, CDC / CPaintDC / CClientDC, CPoint, CRect
+#pragma once
+#include <windows.h>
+#include <windowsx.h>
+#undef SubclassWindow  // windowsx.h macro; CWnd has a member of that name
+
+#include "afx/afxrtti.h"
+#include "afx/afxstate.h"
+#include "afx/afxstr.h"
+
+class CDataExchange;
+
+struct CPoint : POINT {
+    CPoint() { x = 0; y = 0; }
+    CPoint(int ix, int iy) { x = ix; y = iy; }
+};
+
+struct CRect : RECT {
+    CRect() { left = top = right = bottom = 0; }
+    CRect(int l, int t, int r, int b) { left = l; top = t; right = r; bottom = b; }
+    CRect(const RECT& r) : RECT(r) {}
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool PtInRect(POINT pt) const { return ::PtInRect(this, pt) != FALSE; }
+    void DeflateRect(int dx, int dy) { left += dx; top += dy; right -= dx; bottom -= dy; }
+};
+
+// A device context handle with the drawing calls the dialogs use. Does not own
+// the handle; CPaintDC and CClientDC do.
+class CDC {
+public:
+    explicit CDC(HDC hdc = nullptr) : m_hDC(hdc) {}
+    virtual ~CDC() = default;
+    HDC GetSafeHdc() const { return m_hDC; }
+    void FillSolidRect(const RECT& rc, COLORREF color);
+    void FrameRect(const RECT& rc, HBRUSH brush) { ::FrameRect(m_hDC, &rc, brush); }
+    int DrawText(const wchar_t* text, RECT* rc, UINT format) { return ::DrawTextW(m_hDC, text, -1, rc, format); }
+    BOOL GetTextMetrics(TEXTMETRICW* tm) const { return ::GetTextMetricsW(m_hDC, tm); }
+    HGDIOBJ SelectObject(HGDIOBJ obj) { return ::SelectObject(m_hDC, obj); }
+    BOOL PatBlt(int x, int y, int w, int h, DWORD rop) { return ::PatBlt(m_hDC, x, y, w, h, rop); }
+    BOOL DPtoLP(RECT* rc) const { return ::DPtoLP(m_hDC, reinterpret_cast<POINT*>(rc), 2); }
+    HDC m_hDC;
+
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
+};
+
+class CWnd;
+
+class CPaintDC : public CDC {
+public:
+    explicit CPaintDC(CWnd* wnd);
+    ~CPaintDC() override;
+    PAINTSTRUCT m_ps;
+private:
+    HWND m_hWnd;
+};
+
+class CClientDC : public CDC {
+public:
+    explicit CClientDC(CWnd* wnd);
+    ~CClientDC() override;
+private:
+    HWND m_hWnd;
+};
+
+// Root of the objects that receive messages.
+class CCmdTarget : public CObject {
+    DECLARE_DYNAMIC(CCmdTarget)
+};
+
+// ---------------------------------------------------------------------------
+// Message maps. Each entry is a plain `if` on the message (and the control id
+// and notification code) that calls the handler with typed arguments, so a
+// handler of the wrong signature does not compile. A map that handles nothing
+// falls through to its base class's map; the last base, CWnd, hands the message
+// to the default window procedure.
+
+#define DECLARE_MESSAGE_MAP() \
+protected: \
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass) \
+    BOOL theClass::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) \
+    { \
+        typedef baseClass TheBaseClass;
+
+#define END_MESSAGE_MAP() \
+        return TheBaseClass::OnWndMsg(message, wParam, lParam, pResult); \
+    }
+
+#define AFX_IS_COMMAND_(code, id) \
+    (message == WM_COMMAND && HIWORD(wParam) == (code) && LOWORD(wParam) == (id))
+
+#define ON_COMMAND(id, memberFxn) \
+    if (AFX_IS_COMMAND_(0, id)) { memberFxn(); *pResult = 0; return TRUE; }
+#define ON_CONTROL(code, id, memberFxn) \
+    if (AFX_IS_COMMAND_(code, id)) { memberFxn(); *pResult = 0; return TRUE; }
+#define ON_CONTROL_RANGE(code, id, idLast, memberFxn) \
+    if (message == WM_COMMAND && HIWORD(wParam) == (code) && \
+        LOWORD(wParam) >= (id) && LOWORD(wParam) <= (idLast)) { \
+        memberFxn(static_cast<UINT>(LOWORD(wParam))); *pResult = 0; return TRUE; }
+#define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
+#define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
+#define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
+
+// LRESULT memberFxn(WPARAM, LPARAM)
+#define ON_MESSAGE(msg, memberFxn) \
+    if (message == (msg)) { *pResult = memberFxn(wParam, lParam); return TRUE; }
+
+// void OnPaint()
+#define ON_WM_PAINT() \
+    if (message == WM_PAINT) { OnPaint(); *pResult = 0; return TRUE; }
+// BOOL OnEraseBkgnd(CDC*)
+#define ON_WM_ERASEBKGND() \
+    if (message == WM_ERASEBKGND) { \
+        CDC dc_(reinterpret_cast<HDC>(wParam)); *pResult = OnEraseBkgnd(&dc_); return TRUE; }
+// void OnLButtonDown(UINT nFlags, CPoint point)
+#define ON_WM_LBUTTONDOWN() \
+    if (message == WM_LBUTTONDOWN) { \
+        OnLButtonDown(static_cast<UINT>(wParam), CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))); \
+        *pResult = 0; return TRUE; }
+// void OnLButtonDblClk(UINT nFlags, CPoint point)
+#define ON_WM_LBUTTONDBLCLK() \
+    if (message == WM_LBUTTONDBLCLK) { \
+        OnLButtonDblClk(static_cast<UINT>(wParam), CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))); \
+        *pResult = 0; return TRUE; }
+// void OnVScroll(UINT nSBCode, UINT nPos, CWnd* pScrollBar)
+#define ON_WM_VSCROLL() \
+    if (message == WM_VSCROLL) { \
+        OnVScroll(LOWORD(wParam), HIWORD(wParam), CWnd::FromHandle(reinterpret_cast<HWND>(lParam))); \
+        *pResult = 0; return TRUE; }
+// void OnSize(UINT nType, int cx, int cy)
+#define ON_WM_SIZE() \
+    if (message == WM_SIZE) { \
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); *pResult = 0; return TRUE; }
+// void OnClose()
+#define ON_WM_CLOSE() \
+    if (message == WM_CLOSE) { OnClose(); *pResult = 0; return TRUE; }
+
+// ---------------------------------------------------------------------------
+
+// A window object. Permanent objects are attached to their window (the
+// window's property holds the object) and receive its messages through the
+// layer's window procedure; temporary objects from FromHandle only wrap a
+// handle for calls. The handle sits right after the table pointer: hosts pass
+// window objects of that layout across the library boundary.
+class CWnd : public CCmdTarget {
+    DECLARE_DYNAMIC(CWnd)
+public:
+    CWnd() = default;
+    ~CWnd() override;
+
+    HWND m_hWnd = nullptr;
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+
+    // The permanent object of hWnd, else a temporary one that lives until the
+    // thread's outermost modal loop ends (AfxUnlockTempMaps).
+    static CWnd* FromHandle(HWND hWnd);
+    static CWnd* FromHandlePermanent(HWND hWnd);
+
+    BOOL Attach(HWND hWnd);
+    HWND Detach();
+    // Routes the window's messages through this object (DDX_Control uses it).
+    BOOL SubclassWindow(HWND hWnd);
+    BOOL SubclassDlgItem(UINT id, CWnd* parent);
+    HWND UnsubclassWindow();
+
+    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageW(m_hWnd, msg, wp, lp); }
+    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageW(m_hWnd, msg, wp, lp); }
+    CWnd* GetDlgItem(int id) const;
+    CWnd* GetParent() const;
+    BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+    BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
+    void SetWindowText(const wchar_t* text) { ::SetWindowTextW(m_hWnd, text); }
+    void GetWindowText(CString& text) const;
+    int GetWindowTextLength() const { return ::GetWindowTextLengthW(m_hWnd); }
+    void GetClientRect(RECT* rc) const { ::GetClientRect(m_hWnd, rc); }
+    void GetWindowRect(RECT* rc) const { ::GetWindowRect(m_hWnd, rc); }
+    void ScreenToClient(RECT* rc) const;
+    void ClientToScreen(RECT* rc) const;
+    BOOL SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT flags);
+    void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
+    void InvalidateRect(const RECT* rc, BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, rc, erase); }
+    BOOL RedrawWindow(const RECT* rc, HRGN rgn, UINT flags) { return ::RedrawWindow(m_hWnd, rc, rgn, flags); }
+    void CenterWindow(CWnd* alternateOwner = nullptr);
+    CWnd* SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
+    BOOL DestroyWindow();
+
+    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+
+    // The window's default processing of the message now being handled.
+    LRESULT Default();
+
+    // Window procedure of every window the layer routes: switches to the
+    // module's own state for each message, as windows of a regular DLL do.
+    static LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp);
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX) {}
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // The message map. The base handles messages reflected to child controls.
+    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // A parent's message about this control (owner drawing): TRUE when handled.
+    virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // Runs after the window is gone (WM_NCDESTROY).
+    virtual void PostNcDestroy() {}
+
+    WNDPROC m_pfnSuper = nullptr;
+
+private:
+    friend class CDialog;
+    struct CurrentMsg { UINT message; WPARAM wParam; LPARAM lParam; };
+    CurrentMsg m_currentMsg = {0, 0, 0};
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+};
+
+// A modal dialog from a template of the current module state's resources.
+class CDialog : public CWnd {
+    DECLARE_DYNAMIC(CDialog)
+public:
+    explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr)
+        : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+
+    // Runs the dialog; the value given to EndDialog, or -1 when the window
+    // could not be created.
+    virtual INT_PTR DoModal();
+    void EndDialog(int nResult);
+
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+
+protected:
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+
+    // Owner of a modal window: the parent given, else the calling thread's
+    // active top-level window (which is disabled while the dialog runs).
+    static HWND GetSafeOwner(CWnd* parent);
+    static INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp);
+    // Attaches and subclasses a window created from a template with AfxDlgProc.
+    static void AttachDialog(HWND hWnd, CDialog* dlg);
+    // Modal loops in progress on this thread: temporaries are freed at the outermost end.
+    static void EnterModal();
+    static void LeaveModal();
+    friend class CPropertyPage;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// The application object of a module.
+class CWinApp : public CCmdTarget {
+    DECLARE_DYNAMIC(CWinApp)
+public:
+    explicit CWinApp(const wchar_t* lpszAppName = nullptr);
+    ~CWinApp() override;
+    virtual BOOL InitInstance() { return TRUE; }
+    virtual int ExitInstance() { return 0; }
+    const wchar_t* m_pszAppName;
+    HINSTANCE m_hInstance = nullptr;
+};
+
+CWinApp* AfxGetApp();
+// Caption of the layer's own message boxes (data exchange prompts): the module's name.
+const wchar_t* AfxGetAppName();
+// The layer's message box: owner is the thread's active window.
+int AfxMessageBox(const wchar_t* text, UINT type = MB_OK);

@@ -1,0 +1,51 @@
+#!/bin/bash
+# The whole test run: native unit tests, then the tests under Wine for both
+# architectures inside one Xvfb display. Ends with one summary line.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=${OROSCAPE_TEST_JOBS:-2}
+log=build/check
+mkdir -p "$log"
+
+passed=0; failed=0; status=0
+# run_ctest NAME DIR: runs one tree's tests, adds up what CTest reports.
+run_ctest() {
+  local name=$1 dir=$2 out="$log/$1.log"
+  echo "== $name tests"
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600 2>&1 | tee "$out"
+  local rc=${PIPESTATUS[0]}
+  local line total bad
+  line=$(grep -E "tests passed, [0-9]+ tests? failed out of [0-9]+" "$out" | tail -1)
+  if [ -n "$line" ]; then
+    total=$(echo "$line" | sed -E 's/.*out of ([0-9]+).*/\1/')
+    bad=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed.*/\1/')
+    passed=$((passed + total - bad)); failed=$((failed + bad))
+  else
+    failed=$((failed + 1))
+  fi
+  [ "$rc" -eq 0 ] || status=1
+}
+
+run_ctest native build/native
+export -f run_ctest 2>/dev/null || true
+if [ -n "${DISPLAY:-}" ] && [ "${OROSCAPE_USE_DISPLAY:-0}" = 1 ]; then
+  run_ctest i686 build/i686
+  run_ctest x86_64 build/x86_64
+else
+  # One virtual display for both architectures; its own server, always stopped.
+  n=90
+  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+  Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  export DISPLAY=:$n
+  sleep 1
+  run_ctest i686 build/i686
+  run_ctest x86_64 build/x86_64
+  WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}" wineserver -k 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null
+fi
+
+echo
+echo "$passed passed, $failed failed"
+exit $status

@@ -1,0 +1,22 @@
+#!/bin/sh
+# Makes the Wine prefix of the build tree once (64-bit prefix that also runs
+# 32-bit programs). A prefix made before wine32 was installed cannot run 32-bit
+# programs: it is detected and made anew.
+set -e
+root=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ -f "$WINEPREFIX/.oroscape-ready" ]; then
+  exit 0
+fi
+rm -rf "$WINEPREFIX"
+mkdir -p "$(dirname "$WINEPREFIX")"
+echo "wineprefix: creating $WINEPREFIX"
+wine wineboot -i >/dev/null 2>&1 || true
+wineserver -w || true
+if [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+  echo "wineprefix: the prefix cannot run 32-bit programs (is wine32 installed?)" >&2
+  exit 1
+fi
+touch "$WINEPREFIX/.oroscape-ready"

@@ -1,0 +1,16 @@
+#!/bin/sh
+# Runs a Windows test program under Wine in the project's prefix: the test
+# emulator of the cross builds. Expects DISPLAY (the test run's Xvfb).
+# OROSCAPE_TEST_LANG overrides the locale (default zh_CN.UTF-8, code page 936).
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+export WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export LANG="${OROSCAPE_TEST_LANG:-zh_CN.UTF-8}"
+export LC_ALL="$LANG"
+exe="$1"; shift
+dir=$(dirname "$exe")
+cd "$dir" || exit 1
+# Bounded: a test that hangs is killed and fails rather than stalling the run.
+exec timeout -k 10 "${OROSCAPE_TEST_TIMEOUT:-300}" wine "$exe" "$@"

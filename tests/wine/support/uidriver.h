@@ -1,0 +1,261 @@
+// uidriver.h: scripted driver for UI tests of modal dialogs under Wine.
+//   ui::Script (step list run on a driver thread while the UI thread sits in a modal call),
+//   ui::Ctx (what a step can do: find, read, type, click, select, run on the UI thread), ui::MsgRecorder.
+//
+// How a test uses it:
+//
+//     ui::Script s;                                   // on the UI thread (the test's thread)
+//     s.Step("fill the dialog", [](ui::Ctx& c) {
+//         HWND d = c.WaitWindow(L"高程分层设色设置");
+//         c.SetText(c.Item(d, IDC_NAME), L"x");
+//         c.Click(d, IDOK);
+//     });
+//     INT_PTR r = s.Run([&] { return ShowSomeDialog(owner); });
+//
+// Run() starts a driver thread that executes the steps in order while the UI thread makes the modal call.
+// Every wait is bounded. A step that fails (Ctx::Fail, a helper that cannot do its job, a fatal gtest
+// assertion, an exception) records a gtest failure naming the step; the driver then closes every window of
+// the UI thread, innermost first, so that the modal call returns and the test goes on. When all steps have
+// run, the modal call must return within the timeout too, or the same rescue happens.
+//
+// Threads: Script is created, run and destroyed on the UI thread. Ctx is used on the driver thread only,
+// except for the callables given to Ctx::RunOnUi, which run on the UI thread. Helpers never call
+// SendMessage without a bound: a UI thread that stops answering turns into a failed step, not a hang.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+// Default bound of every wait, in milliseconds. The environment variable OROSCAPE_UI_TIMEOUT_MS
+// overrides it (slow machines); a Script can change it for its own steps.
+DWORD DefaultTimeout();
+
+// UTF-8 form of a wide string, for failure messages.
+std::string Narrow(const std::wstring& w);
+
+// A window's own text as stored by the window manager (caption, static text), read without sending a
+// message, so it never blocks; an edit's current contents need Ctx::Text.
+std::wstring Caption(HWND hwnd);
+std::wstring ClassName(HWND hwnd);
+
+// Thrown by Ctx::Fail to end the current step. Caught by the driver; never crosses a window procedure.
+struct StepFailure {
+    std::string message;
+};
+
+class Script;
+
+// The context handed to every step.
+class Ctx {
+public:
+    // ---- bounds ----
+    DWORD Timeout() const { return timeout_; }
+    void SetTimeout(DWORD ms) { timeout_ = ms; }
+    DWORD UiThread() const { return uiThread_; }
+
+    // Ends the current step with a failure.
+    [[noreturn]] void Fail(const std::string& message);
+
+    // ---- windows carried between steps ----
+    void Set(const std::string& name, HWND hwnd) { windows_[name] = hwnd; }
+    HWND Get(const std::string& name);  // fails when nothing was set under that name
+
+    // ---- finding windows ----
+    // Visible top-level windows of the UI thread, topmost first (tool tips, drop-down lists and menus
+    // left out). Empty caption / class match anything.
+    std::vector<HWND> TopWindows() const;
+    HWND FindTop(const wchar_t* caption, const wchar_t* cls = nullptr) const;
+    // Waits for a visible top-level window of the UI thread with exactly this caption (nullptr: any) and
+    // class (nullptr: any; L"#32770" for dialogs, message boxes, property sheets, common dialogs).
+    // Among several, the topmost one.
+    HWND WaitWindow(const wchar_t* caption, const wchar_t* cls = nullptr);
+    // Waits for the innermost modal window: the topmost visible top-level window of the UI thread that
+    // owns no other visible one (the message box above a dialog above its owner). Optional class filter.
+    HWND WaitModal(const wchar_t* cls = nullptr);
+    // Waits for a window to be destroyed or hidden.
+    void WaitGone(HWND hwnd);
+    // Polls a condition in short slices until it holds; fails with `what` at the bound.
+    void WaitFor(const std::function<bool()>& condition, const std::string& what);
+    void WaitText(HWND hwnd, const std::wstring& text);
+    // Control by id: a direct child first, then any descendant (a page inside a sheet, the hook child of
+    // a file dialog). Item fails when there is none; FindItem returns nullptr.
+    HWND Item(HWND parent, int id);
+    static HWND FindItem(HWND parent, int id);
+
+    // ---- reading ----
+    std::wstring Text(HWND hwnd);
+    std::wstring Text(HWND parent, int id) { return Text(Item(parent, id)); }
+    int CheckState(HWND button);  // BST_UNCHECKED / BST_CHECKED / BST_INDETERMINATE
+    bool Checked(HWND button) { return CheckState(button) == BST_CHECKED; }
+    int ComboSel(HWND combo);
+    int ComboCount(HWND combo);
+    std::wstring ComboText(HWND combo, int index);
+    int ListCount(HWND listView);
+    std::wstring ListText(HWND listView, int item, int subItem = 0);
+    int ListSelection(HWND listView);  // first selected item, -1 when none
+    // Text of a message box (its static 0xFFFF).
+    std::wstring MessageBoxText(HWND box);
+
+    // ---- acting like a user ----
+    // Sets an edit's text (WM_SETTEXT: an edit answers with EN_CHANGE as typing does).
+    void SetText(HWND edit, const std::wstring& text);
+    // Real keyboard input: brings the control's top-level window to the foreground, focuses the control
+    // and types the characters with SendInput (KEYEVENTF_UNICODE). Waits until the UI thread has taken
+    // the input.
+    void Type(HWND target, const std::wstring& text);
+    // BM_CLICK; fails when the button is disabled or hidden (a user could not click it). Returns when the
+    // click is handled or when a nested modal loop (a message box opened by the click) runs.
+    void Click(HWND button);
+    void Click(HWND parent, int id) { Click(Item(parent, id)); }
+    // Real mouse input at a client point of `hwnd` (the centre when pt is omitted): move, down, up; the
+    // double-click sends down, up, down, up. Fails when another window covers the point.
+    void MouseClick(HWND hwnd, POINT client);
+    void MouseClick(HWND hwnd);
+    void MouseDoubleClick(HWND hwnd, POINT client);
+    // WM_COMMAND (id, code) to the dialog, as a control's notification would arrive.
+    void Command(HWND dialog, int id, int code = BN_CLICKED);
+    // CB_SETCURSEL, then CBN_SELCHANGE to the parent as a user's choice sends it.
+    void SelectCombo(HWND combo, int index);
+    void SelectComboText(HWND combo, const std::wstring& text);
+    // LVM_SETITEMSTATE: selects and focuses one item (the list view notifies its parent).
+    void ListSelect(HWND listView, int item);
+    // A key press (WM_KEYDOWN + WM_KEYUP posted to the window; a dialog's loop turns Enter and Esc into
+    // IDOK / IDCANCEL). Returns when the UI thread has handled them or runs a nested loop.
+    void Key(HWND hwnd, UINT vk);
+    void PressEnter(HWND hwnd) { Key(hwnd, VK_RETURN); }
+    void PressEsc(HWND hwnd) { Key(hwnd, VK_ESCAPE); }
+    // Reads the message box's text, then presses its button `id`. Returns the text.
+    std::wstring DismissMessageBox(HWND box, int id = IDOK);
+
+    // ---- the UI thread ----
+    // Runs fn on the UI thread (inside a message sent to the script's helper window) and returns when it
+    // has run. Fails when the UI thread does not take it within the timeout. fn may call Fail.
+    void RunOnUi(const std::function<void()>& fn);
+    // Returns when the UI thread has handled the sent, posted and input messages queued so far (or has
+    // entered a nested modal loop), at most the timeout.
+    void Flush();
+    // Bounded sleep (at most the timeout).
+    void Sleep(DWORD ms);
+
+private:
+    friend class Script;
+    struct Shared;
+    explicit Ctx(std::shared_ptr<Shared> shared);
+    void CheckAlive(const char* what);
+    // SendMessageTimeout with the step bound; fails on a timeout or a vanished window. A message that
+    // carries a pointer passes `abandon`, which gives up the pointed-to heap block on a timeout (the UI
+    // thread may still read or write it later).
+    LRESULT Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, const char* what,
+                 const std::function<void()>& abandon = {});
+    void Sync(const char* what);
+    void RealInput(HWND target, const std::function<void()>& inject, const char* what);
+
+    std::shared_ptr<Shared> shared_;
+    DWORD uiThread_;
+    DWORD timeout_;
+    std::map<std::string, HWND> windows_;
+};
+
+class Script {
+public:
+    // Created on the UI thread; makes the helper window the driver uses to run code on this thread.
+    Script();
+    ~Script();
+    Script(const Script&) = delete;
+    Script& operator=(const Script&) = delete;
+
+    // Adds a step; steps run in the order added.
+    Script& Step(std::string name, std::function<void(Ctx&)> fn);
+    // Bound of every wait of the steps (default: DefaultTimeout()).
+    void SetTimeout(DWORD ms);
+
+    // Makes the modal call on this thread while the steps run on the driver thread; returns its result.
+    template <class F>
+    auto Run(F&& modal) -> decltype(modal()) {
+        Start();
+        struct Finisher {
+            Script* s;
+            ~Finisher() { s->Finish(); }
+        } finisher{this};
+        return modal();
+    }
+
+    // After Run: whether every step ran to its end without a failure.
+    bool Succeeded() const;
+    // After Run: how many steps ran to their end.
+    size_t StepsDone() const;
+
+private:
+    void Start();
+    void Finish();
+    static unsigned __stdcall DriverMain(void* arg);
+    static void Rescue(Ctx& c);
+
+    std::shared_ptr<Ctx::Shared> shared_;
+    HANDLE thread_ = nullptr;
+};
+
+// Entry flags of a recorded or expected message.
+enum MsgFlags : unsigned {
+    kWParam = 1u << 0,    // compare wParam
+    kLParam = 1u << 1,    // compare lParam
+    kOptional = 1u << 2,  // expected entry that may be missing
+    kParent = 1u << 3,    // recorded on a window attached with kParent (the parent of the control)
+};
+
+struct Msg {
+    UINT message;
+    unsigned flags;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+std::string MessageName(UINT message);
+
+// Records the messages reaching subclassed windows, in order, and compares them with an expected
+// sequence (Wine's test way). Attach and Detach run on the thread that owns the window (in a step: inside
+// Ctx::RunOnUi). Recording is thread-safe; reading it is too.
+class MsgRecorder {
+public:
+    MsgRecorder();
+    ~MsgRecorder();  // detaches from every window (must run on their thread)
+    MsgRecorder(const MsgRecorder&) = delete;
+    MsgRecorder& operator=(const MsgRecorder&) = delete;
+
+    // Subclasses hwnd; every message it receives is recorded with `tag` (kParent or 0) in its flags.
+    bool Attach(HWND hwnd, unsigned tag = 0);
+    void Detach(HWND hwnd);
+    void DetachAll();
+    // Messages never recorded (by default the usual noise: WM_GETICON, WM_NCHITTEST, WM_SETCURSOR,
+    // mouse moves, timers, paint, WM_GETOBJECT, IME traffic, WM_DEVICECHANGE).
+    void Ignore(UINT message) { std::lock_guard<std::mutex> l(lock_); ignored_.push_back(message); }
+    void RecordAll() { std::lock_guard<std::mutex> l(lock_); ignored_.clear(); }
+    // For a test's own window procedure: records one entry.
+    void Record(UINT message, WPARAM wp, LPARAM lp, unsigned tag = 0);
+    void Clear();
+    std::vector<Msg> Messages() const;
+
+    // Compares the recording with `expected`: wParam / lParam only when the entry has kWParam / kLParam,
+    // kParent must agree, kOptional entries may be absent. On the first mismatch records a gtest failure
+    // naming `context`, the entry expected and the whole recording. Returns whether it matched.
+    bool Expect(const std::vector<Msg>& expected, const char* context) const;
+    static std::string Format(const std::vector<Msg>& messages);
+
+private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    mutable std::mutex lock_;
+    std::vector<Msg> messages_;
+    std::vector<UINT> ignored_;
+    std::vector<HWND> attached_;
+};
+
+}  // namespace ui
