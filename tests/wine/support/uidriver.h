@@ -25,6 +25,8 @@
 
 #include <windows.h>
 
+#include "capture.h"
+
 #include <atomic>
 #include <functional>
 #include <map>
@@ -143,8 +145,13 @@ public:
     // Returns when the UI thread has handled the sent, posted and input messages queued so far (or has
     // entered a nested modal loop), at most the timeout.
     void Flush();
+    // Lets `hwnd` and its children paint what is pending now (RDW_UPDATENOW on the UI thread): the
+    // step after it starts from a quiet window (no late WM_PAINT, WM_CTLCOLOR*, custom-draw WM_NOTIFY).
+    void UpdateNow(HWND hwnd);
     // Bounded sleep (at most the timeout).
     void Sleep(DWORD ms);
+    // Lets the window finish painting, then captures it on the UI thread (client area or whole window).
+    Image Capture(HWND hwnd, bool clientOnly = true, Source source = Source::Auto);
 
 private:
     friend class Script;
@@ -158,6 +165,7 @@ private:
                  const std::function<void()>& abandon = {});
     void Sync(const char* what);
     void RealInput(HWND target, const std::function<void()>& inject, const char* what);
+    void Mouse(HWND hwnd, POINT client, int clicks, const char* what);
 
     std::shared_ptr<Shared> shared_;
     DWORD uiThread_;

@@ -1,0 +1,1025 @@
+// uidriver.cpp: the driver thread, the step helpers, the rescue that closes a stuck modal stack, and the
+// message recorder.
+#include "uidriver.h"
+
+#include <commctrl.h>
+#include <process.h>
+
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+namespace ui {
+
+namespace {
+
+const DWORD kSlice = 15;  // polling slice of every wait, ms
+
+// One step as added by Script::Step.
+struct StepDef {
+    std::string name;
+    std::function<void(Ctx&)> fn;
+};
+
+// A callable handed to the UI thread. The UI thread claims it (pending -> running) before running it,
+// the driver cancels it (pending -> cancelled) when the UI thread did not take it in time, so a late
+// delivery never runs code whose captures are gone.
+struct UiCall {
+    enum : int { kPending, kRunning, kCancelled, kDone };
+    std::function<void()> fn;
+    std::atomic<int> state{kPending};
+    bool failed = false;
+    std::string error;
+};
+
+UINT RunMessage() {
+    static const UINT msg = RegisterWindowMessageW(L"OroscapeUiDriverRunOnUi");
+    return msg;
+}
+
+const wchar_t kHelperClass[] = L"OroscapeUiDriverHelper";
+
+LRESULT CALLBACK HelperProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == RunMessage() && msg != 0) {
+        UiCall* call = reinterpret_cast<UiCall*>(lp);
+        int expected = UiCall::kPending;
+        if (!call->state.compare_exchange_strong(expected, UiCall::kRunning)) return 0;  // cancelled
+        try {
+            call->fn();
+        } catch (const StepFailure& f) {
+            call->failed = true;
+            call->error = f.message;
+        } catch (const std::exception& e) {
+            call->failed = true;
+            call->error = std::string("exception on the UI thread: ") + e.what();
+        } catch (...) {
+            call->failed = true;
+            call->error = "unknown exception on the UI thread";
+        }
+        call->state.store(UiCall::kDone);  // last access: the driver may free the call from now on
+        return 1;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+HMODULE ThisModule() {
+    HMODULE h = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&HelperProc), &h);
+    return h;
+}
+
+// Top-level windows that are part of another window's look rather than a window a user closes.
+bool IsAccessoryClass(const std::wstring& cls) {
+    static const wchar_t* const kClasses[] = {L"tooltips_class32", L"ComboLBox", L"#32768", L"IME",
+                                              L"MSCTFIME UI", L"Auto-Suggest Dropdown", L"SysShadow"};
+    for (const wchar_t* c : kClasses)
+        if (cls == c) return true;
+    return false;
+}
+
+std::string Quote(const wchar_t* s) { return s ? "\"" + Narrow(s) + "\"" : std::string("(any)"); }
+
+std::string Describe(HWND h) {
+    std::ostringstream o;
+    o << "\"" << Narrow(Caption(h)) << "\" [" << Narrow(ClassName(h)) << "]";
+    return o.str();
+}
+
+std::string DescribeAll(const std::vector<HWND>& wins) {
+    if (wins.empty()) return "none";
+    std::string s;
+    for (HWND h : wins) {
+        if (!s.empty()) s += ", ";
+        s += Describe(h);
+        if (!IsWindowEnabled(h)) s += " (disabled)";
+    }
+    return s;
+}
+
+// The innermost window of an owner chain: one that owns no other window of the list; enabled preferred.
+HWND Innermost(const std::vector<HWND>& wins) {
+    HWND fallback = nullptr;
+    for (HWND w : wins) {
+        bool owns = false;
+        for (HWND v : wins)
+            if (v != w && GetWindow(v, GW_OWNER) == w) owns = true;
+        if (owns) continue;
+        if (IsWindowEnabled(w)) return w;
+        if (!fallback) fallback = w;
+    }
+    return fallback;
+}
+
+// Serialises real input between test programs of one Wine session (they share the foreground and the
+// cursor when they share a wineserver).
+class InputLock {
+public:
+    explicit InputLock(DWORD timeout) {
+        mutex_ = CreateMutexW(nullptr, FALSE, L"Local\\OroscapeUiDriverRealInput");
+        if (mutex_) {
+            DWORD r = WaitForSingleObject(mutex_, timeout);
+            held_ = (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED);
+        }
+    }
+    ~InputLock() {
+        if (held_) ReleaseMutex(mutex_);
+        if (mutex_) CloseHandle(mutex_);
+    }
+    bool held() const { return held_; }
+
+private:
+    HANDLE mutex_ = nullptr;
+    bool held_ = false;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------------
+// Free helpers
+
+DWORD DefaultTimeout() {
+    wchar_t buf[32];
+    DWORD n = GetEnvironmentVariableW(L"OROSCAPE_UI_TIMEOUT_MS", buf, 32);
+    if (n > 0 && n < 32) {
+        long v = wcstol(buf, nullptr, 10);
+        if (v > 0) return static_cast<DWORD>(v);
+    }
+    return 5000;
+}
+
+std::string Narrow(const std::wstring& w) {
+    if (w.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring Caption(HWND hwnd) {
+    wchar_t buf[512];
+    int n = InternalGetWindowText(hwnd, buf, 512);
+    return std::wstring(buf, n > 0 ? n : 0);
+}
+
+std::wstring ClassName(HWND hwnd) {
+    wchar_t buf[256];
+    int n = GetClassNameW(hwnd, buf, 256);
+    return std::wstring(buf, n > 0 ? n : 0);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// State shared by the Script (UI thread) and the driver thread
+
+struct Ctx::Shared {
+    DWORD uiThread = 0;
+    HWND helper = nullptr;
+    DWORD timeout = 0;
+    std::vector<StepDef> steps;
+    std::atomic<bool> modalReturned{false};
+    HANDLE returnedEvent = nullptr;  // manual reset; set when the modal call has returned
+    std::atomic<size_t> done{0};
+    std::atomic<bool> failureReported{false};
+    std::atomic<bool> succeeded{false};
+
+    ~Shared() {
+        if (returnedEvent) CloseHandle(returnedEvent);
+    }
+    std::string NotRun(size_t from) const {
+        std::string s;
+        for (size_t i = from; i < steps.size(); ++i) s += (s.empty() ? "'" : ", '") + steps[i].name + "'";
+        return s;
+    }
+};
+
+// ---------------------------------------------------------------------------------------------------------
+// Ctx
+
+Ctx::Ctx(std::shared_ptr<Shared> shared)
+    : shared_(std::move(shared)), uiThread_(shared_->uiThread), timeout_(shared_->timeout) {}
+
+void Ctx::Fail(const std::string& message) { throw StepFailure{message}; }
+
+HWND Ctx::Get(const std::string& name) {
+    auto it = windows_.find(name);
+    if (it == windows_.end()) Fail("no window was kept under the name '" + name + "'");
+    return it->second;
+}
+
+void Ctx::CheckAlive(const char* what) {
+    if (shared_->modalReturned.load()) Fail(std::string("the modal call returned while ") + what);
+}
+
+namespace {
+
+BOOL CALLBACK CollectTop(HWND h, LPARAM lp) {
+    if (IsWindowVisible(h) && !IsAccessoryClass(ClassName(h))) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+    return TRUE;
+}
+
+struct ItemSearch {
+    int id;
+    HWND visible = nullptr, any = nullptr;
+};
+
+BOOL CALLBACK SearchItem(HWND h, LPARAM lp) {
+    ItemSearch* a = reinterpret_cast<ItemSearch*>(lp);
+    if (GetDlgCtrlID(h) != a->id) return TRUE;
+    if (!a->any) a->any = h;
+    if (IsWindowVisible(h)) {
+        a->visible = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindMenuWindow(HWND h, LPARAM lp) {
+    if (IsWindowVisible(h) && ClassName(h) == L"#32768") {
+        *reinterpret_cast<HWND*>(lp) = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> Ctx::TopWindows() const {
+    std::vector<HWND> wins;
+    EnumThreadWindows(uiThread_, CollectTop, reinterpret_cast<LPARAM>(&wins));
+    return wins;
+}
+
+HWND Ctx::FindTop(const wchar_t* caption, const wchar_t* cls) const {
+    for (HWND h : TopWindows()) {
+        if (caption && Caption(h) != caption) continue;
+        if (cls && ClassName(h) != cls) continue;
+        return h;
+    }
+    return nullptr;
+}
+
+void Ctx::WaitFor(const std::function<bool()>& condition, const std::string& what) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return;
+        if (shared_->modalReturned.load()) {
+            if (condition()) return;
+            Fail("the modal call returned before " + what);
+        }
+        if (GetTickCount() - start >= timeout_)
+            Fail("timed out after " + std::to_string(timeout_) + " ms waiting for " + what);
+        ::Sleep(kSlice);
+    }
+}
+
+HWND Ctx::WaitWindow(const wchar_t* caption, const wchar_t* cls) {
+    HWND found = nullptr;
+    std::string what = "window " + Quote(caption) + " of class " + Quote(cls);
+    try {
+        WaitFor([&] { return (found = FindTop(caption, cls)) != nullptr; }, what);
+    } catch (const StepFailure& f) {
+        Fail(f.message + "; visible windows of the UI thread: " + DescribeAll(TopWindows()));
+    }
+    return found;
+}
+
+HWND Ctx::WaitModal(const wchar_t* cls) {
+    HWND found = nullptr;
+    std::string what = "the innermost modal window of class " + Quote(cls);
+    try {
+        WaitFor(
+            [&] {
+                HWND h = Innermost(TopWindows());
+                if (h && (!cls || ClassName(h) == cls)) found = h;
+                return found != nullptr;
+            },
+            what);
+    } catch (const StepFailure& f) {
+        Fail(f.message + "; visible windows of the UI thread: " + DescribeAll(TopWindows()));
+    }
+    return found;
+}
+
+void Ctx::WaitGone(HWND hwnd) {
+    std::string what = "window " + Describe(hwnd) + " to close";
+    WaitFor([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, what);
+}
+
+void Ctx::WaitText(HWND hwnd, const std::wstring& text) {
+    std::wstring last;
+    try {
+        WaitFor([&] { return (last = Text(hwnd)) == text; }, "the text \"" + Narrow(text) + "\" in " + Describe(hwnd));
+    } catch (const StepFailure& f) {
+        Fail(f.message + " (it reads \"" + Narrow(last) + "\")");
+    }
+}
+
+HWND Ctx::FindItem(HWND parent, int id) {
+    if (!parent || !IsWindow(parent)) return nullptr;
+    if (HWND h = GetDlgItem(parent, id)) return h;
+    // Descendants: visible ones first, so that a hidden page's control with the same id loses.
+    ItemSearch acc{id};
+    EnumChildWindows(parent, SearchItem, reinterpret_cast<LPARAM>(&acc));
+    return acc.visible ? acc.visible : acc.any;
+}
+
+HWND Ctx::Item(HWND parent, int id) {
+    if (!parent || !IsWindow(parent)) Fail("looking for control " + std::to_string(id) + " in a window that is gone");
+    HWND h = FindItem(parent, id);
+    if (!h) Fail("no control with id " + std::to_string(id) + " in " + Describe(parent));
+    return h;
+}
+
+LRESULT Ctx::Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, const char* what,
+                  const std::function<void()>& abandon) {
+    if (!IsWindow(hwnd)) Fail(std::string(what) + ": the window is gone");
+    DWORD_PTR result = 0;
+    SetLastError(0);
+    if (!SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_NORMAL, timeout_, &result)) {
+        DWORD err = GetLastError();
+        if (abandon) abandon();
+        if (err == ERROR_TIMEOUT || err == 0)
+            Fail(std::string(what) + ": the UI thread did not answer within " + std::to_string(timeout_) + " ms");
+        Fail(std::string(what) + ": SendMessageTimeout failed, error " + std::to_string(err));
+    }
+    return static_cast<LRESULT>(result);
+}
+
+void Ctx::Sync(const char* what) { Send(shared_->helper, WM_NULL, 0, 0, what); }
+
+std::wstring Ctx::Text(HWND hwnd) {
+    LRESULT len = Send(hwnd, WM_GETTEXTLENGTH, 0, 0, "reading a window's text length");
+    if (len < 0) len = 0;
+    auto buf = std::make_unique<std::vector<wchar_t>>(static_cast<size_t>(len) + 2, L'\0');
+    LRESULT n = Send(hwnd, WM_GETTEXT, buf->size(), reinterpret_cast<LPARAM>(buf->data()), "reading a window's text",
+                     [&] { buf.release(); });
+    if (n < 0) n = 0;
+    return std::wstring(buf->data(), std::min<size_t>(static_cast<size_t>(n), buf->size() - 1));
+}
+
+int Ctx::CheckState(HWND button) {
+    return static_cast<int>(Send(button, BM_GETCHECK, 0, 0, "reading a button's check state"));
+}
+
+int Ctx::ComboSel(HWND combo) { return static_cast<int>(Send(combo, CB_GETCURSEL, 0, 0, "reading a combo's selection")); }
+
+int Ctx::ComboCount(HWND combo) { return static_cast<int>(Send(combo, CB_GETCOUNT, 0, 0, "counting a combo's items")); }
+
+std::wstring Ctx::ComboText(HWND combo, int index) {
+    LRESULT len = Send(combo, CB_GETLBTEXTLEN, index, 0, "reading a combo item's length");
+    if (len == CB_ERR) Fail("combo " + Describe(combo) + " has no item " + std::to_string(index));
+    auto buf = std::make_unique<std::vector<wchar_t>>(static_cast<size_t>(len) + 2, L'\0');
+    LRESULT n = Send(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buf->data()), "reading a combo item",
+                     [&] { buf.release(); });
+    if (n == CB_ERR) Fail("combo " + Describe(combo) + " has no item " + std::to_string(index));
+    return std::wstring(buf->data(), std::min<size_t>(static_cast<size_t>(n), buf->size() - 1));
+}
+
+int Ctx::ListCount(HWND listView) {
+    return static_cast<int>(Send(listView, LVM_GETITEMCOUNT, 0, 0, "counting a list view's items"));
+}
+
+std::wstring Ctx::ListText(HWND listView, int item, int subItem) {
+    int count = ListCount(listView);
+    if (item < 0 || item >= count)
+        Fail("list view has " + std::to_string(count) + " items; item " + std::to_string(item) + " asked for");
+    struct Block {
+        LVITEMW it{};
+        wchar_t text[1024]{};
+    };
+    auto b = std::make_unique<Block>();
+    b->it.iSubItem = subItem;
+    b->it.pszText = b->text;
+    b->it.cchTextMax = 1024;
+    LRESULT n = Send(listView, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&b->it), "reading a list view item",
+                     [&] { b.release(); });
+    return std::wstring(b->it.pszText ? b->it.pszText : L"", std::max<LRESULT>(0, std::min<LRESULT>(n, 1023)));
+}
+
+int Ctx::ListSelection(HWND listView) {
+    return static_cast<int>(
+        Send(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED, "reading a list view's selection"));
+}
+
+std::wstring Ctx::MessageBoxText(HWND box) { return Text(Item(box, 0xFFFF)); }
+
+void Ctx::SetText(HWND edit, const std::wstring& text) {
+    auto s = std::make_unique<std::wstring>(text);
+    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(s->c_str()), "setting a window's text", [&] { s.release(); });
+}
+
+void Ctx::Click(HWND button) {
+    if (!button || !IsWindow(button)) Fail("clicking a button that does not exist");
+    if (!IsWindowVisible(button)) Fail("button " + Describe(button) + " is hidden: a user could not click it");
+    if (!IsWindowEnabled(button)) Fail("button " + Describe(button) + " is disabled: a user could not click it");
+    // Posted ahead of the synchronising WM_NULL: the click runs first, and a message box it opens does
+    // not block the driver (its modal loop answers the WM_NULL).
+    if (!SendNotifyMessageW(button, BM_CLICK, 0, 0)) Fail("BM_CLICK to " + Describe(button) + " failed");
+    Sync("waiting for a click to be handled");
+}
+
+void Ctx::Command(HWND dialog, int id, int code) {
+    if (!dialog || !IsWindow(dialog)) Fail("WM_COMMAND to a window that does not exist");
+    HWND control = FindItem(dialog, id);
+    if (!SendNotifyMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control)))
+        Fail("WM_COMMAND to " + Describe(dialog) + " failed");
+    Sync("waiting for a WM_COMMAND to be handled");
+}
+
+void Ctx::SelectCombo(HWND combo, int index) {
+    LRESULT r = Send(combo, CB_SETCURSEL, index, 0, "selecting a combo item");
+    if (r == CB_ERR && index != -1)
+        Fail("combo " + Describe(combo) + " has no item " + std::to_string(index));
+    HWND parent = GetParent(combo);
+    int id = GetDlgCtrlID(combo);
+    if (!SendNotifyMessageW(parent, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo)))
+        Fail("CBN_SELCHANGE to the parent of " + Describe(combo) + " failed");
+    Sync("waiting for CBN_SELCHANGE to be handled");
+}
+
+void Ctx::SelectComboText(HWND combo, const std::wstring& text) {
+    auto s = std::make_unique<std::wstring>(text);
+    LRESULT i = Send(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(s->c_str()),
+                     "finding a combo item", [&] { s.release(); });
+    if (i == CB_ERR) Fail("combo " + Describe(combo) + " has no item \"" + Narrow(text) + "\"");
+    SelectCombo(combo, static_cast<int>(i));
+}
+
+void Ctx::ListSelect(HWND listView, int item) {
+    auto b = std::make_unique<LVITEMW>();
+    b->stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    b->state = 0;
+    Send(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(b.get()),
+         "clearing a list view's selection", [&] { b.release(); });
+    b = std::make_unique<LVITEMW>();
+    b->stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    b->state = LVIS_SELECTED | LVIS_FOCUSED;
+    if (!Send(listView, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(b.get()), "selecting a list view item",
+              [&] { b.release(); }))
+        Fail("list view refused to select item " + std::to_string(item));
+}
+
+void Ctx::Key(HWND hwnd, UINT vk) {
+    if (!hwnd || !IsWindow(hwnd)) Fail("pressing a key in a window that does not exist");
+    LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
+    if (!PostMessageW(hwnd, WM_KEYDOWN, vk, scan | 1) ||
+        !PostMessageW(hwnd, WM_KEYUP, vk, scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31)))
+        Fail("posting a key to " + Describe(hwnd) + " failed");
+    Flush();
+}
+
+std::wstring Ctx::DismissMessageBox(HWND box, int id) {
+    std::wstring text = MessageBoxText(box);
+    Click(box, id);
+    return text;
+}
+
+void Ctx::RunOnUi(const std::function<void()>& fn) {
+    UiCall* call = new UiCall;
+    call->fn = fn;
+    DWORD_PTR result = 0;
+    if (!IsWindow(shared_->helper)) {
+        delete call;
+        Fail("running code on the UI thread: the script's helper window is gone");
+    }
+    BOOL ok = SendMessageTimeoutW(shared_->helper, RunMessage(), 0, reinterpret_cast<LPARAM>(call), SMTO_NORMAL,
+                                  timeout_, &result);
+    if (!ok) {
+        int expected = UiCall::kPending;
+        if (call->state.compare_exchange_strong(expected, UiCall::kCancelled)) {
+            // Not taken in time. The UI thread may still receive the message later and will then only
+            // look at the state, so the block stays allocated.
+            Fail("the UI thread did not take code to run within " + std::to_string(timeout_) + " ms");
+        }
+        // Taken and still running (it entered a modal loop or is slow): wait for it once more.
+        DWORD start = GetTickCount();
+        while (call->state.load() != UiCall::kDone && GetTickCount() - start < timeout_) ::Sleep(kSlice);
+        if (call->state.load() != UiCall::kDone)
+            Fail("code run on the UI thread did not finish within " + std::to_string(2 * timeout_) + " ms");
+    }
+    bool failed = call->failed;
+    std::string error = call->error;
+    delete call;
+    if (failed) Fail(error);
+}
+
+void Ctx::Flush() {
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD pending = 0;
+        RunOnUi([&] { pending = HIWORD(GetQueueStatus(QS_POSTMESSAGE | QS_INPUT)); });
+        if (pending == 0) return;
+        if (GetTickCount() - start >= timeout_) return;  // something keeps posting; handled what it could
+        ::Sleep(kSlice);
+    }
+}
+
+void Ctx::UpdateNow(HWND hwnd) {
+    if (!hwnd || !IsWindow(hwnd)) Fail("painting a window that does not exist");
+    RunOnUi([&] { RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); });
+}
+
+void Ctx::Sleep(DWORD ms) { ::Sleep(std::min(ms, timeout_)); }
+
+Image Ctx::Capture(HWND hwnd, bool clientOnly, Source source) {
+    if (!hwnd || !IsWindow(hwnd)) Fail("capturing a window that does not exist");
+    Image img;
+    RunOnUi([&] {
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        img = clientOnly ? CaptureClient(hwnd, source) : CaptureWindow(hwnd, source);
+    });
+    if (img.empty()) Fail("capturing " + Describe(hwnd) + " failed");
+    return img;
+}
+
+void Ctx::RealInput(HWND target, const std::function<void()>& inject, const char* what) {
+    if (!target || !IsWindow(target)) Fail(std::string(what) + ": the window does not exist");
+    InputLock lock(timeout_);
+    if (!lock.held()) Fail(std::string(what) + ": another test program kept the input for too long");
+    HWND top = GetAncestor(target, GA_ROOT);
+    RunOnUi([&] {
+        SetForegroundWindow(top);
+        SetFocus(target);
+    });
+    // Bring-up is asynchronous in places (activation messages); wait until it has settled.
+    WaitFor([&] { return GetForegroundWindow() == top; },
+            std::string("the foreground for ") + Describe(top) + " before " + what);
+    inject();
+    Flush();
+}
+
+void Ctx::Type(HWND target, const std::wstring& text) {
+    RealInput(
+        target,
+        [&] {
+            GUITHREADINFO gti{};
+            gti.cbSize = sizeof gti;
+            if (!GetGUIThreadInfo(uiThread_, &gti) || gti.hwndFocus != target)
+                Fail("typing: the focus is not on " + Describe(target));
+            std::vector<INPUT> in;
+            for (wchar_t ch : text) {
+                INPUT i{};
+                i.type = INPUT_KEYBOARD;
+                i.ki.wScan = ch;
+                i.ki.dwFlags = KEYEVENTF_UNICODE;
+                in.push_back(i);
+                i.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+                in.push_back(i);
+            }
+            if (!in.empty() && SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) != in.size())
+                Fail("SendInput refused the keys, error " + std::to_string(GetLastError()));
+        },
+        "typing");
+}
+
+namespace {
+
+std::vector<INPUT> MouseInputs(POINT screen, int clicks) {
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    // The centre of the pixel, in the 0..65535 absolute scale (the conversion back truncates).
+    LONG dx = static_cast<LONG>(((2LL * screen.x + 1) * 65536) / (2LL * w));
+    LONG dy = static_cast<LONG>(((2LL * screen.y + 1) * 65536) / (2LL * h));
+    // Every event carries the position: under Wine the cursor follows the X pointer, which another
+    // program on the same display may move between two events.
+    const DWORD at = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    std::vector<INPUT> in;
+    INPUT i{};
+    i.type = INPUT_MOUSE;
+    i.mi.dx = dx;
+    i.mi.dy = dy;
+    i.mi.dwFlags = at;
+    in.push_back(i);
+    for (int k = 0; k < clicks; ++k) {
+        i.mi.dwFlags = at | MOUSEEVENTF_LEFTDOWN;
+        in.push_back(i);
+        i.mi.dwFlags = at | MOUSEEVENTF_LEFTUP;
+        in.push_back(i);
+    }
+    return in;
+}
+
+}  // namespace
+
+void Ctx::Mouse(HWND hwnd, POINT client, int clicks, const char* what) {
+    if (!hwnd || !IsWindow(hwnd)) Fail(std::string(what) + ": the window does not exist");
+    RealInput(
+        hwnd,
+        [&] {
+            POINT screen = client;
+            ClientToScreen(hwnd, &screen);
+            // The point must reach this window (or a child of it): not covered, not disabled, not hidden.
+            HWND hit = WindowFromPoint(screen);
+            if (hit != hwnd && !IsChild(hwnd, hit))
+                Fail(std::string(what) + ": client point (" + std::to_string(client.x) + "," +
+                     std::to_string(client.y) + ") of " + Describe(hwnd) + " reaches " +
+                     (hit ? Describe(hit) : std::string("no window")));
+            std::vector<INPUT> in = MouseInputs(screen, clicks);
+            if (SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) != in.size())
+                Fail("SendInput refused the mouse input, error " + std::to_string(GetLastError()));
+        },
+        what);
+}
+
+void Ctx::MouseClick(HWND hwnd, POINT client) { Mouse(hwnd, client, 1, "mouse click"); }
+
+void Ctx::MouseClick(HWND hwnd) {
+    RECT rc{};
+    GetClientRect(hwnd, &rc);
+    Mouse(hwnd, POINT{rc.right / 2, rc.bottom / 2}, 1, "mouse click");
+}
+
+void Ctx::MouseDoubleClick(HWND hwnd, POINT client) { Mouse(hwnd, client, 2, "mouse double-click"); }
+
+// ---------------------------------------------------------------------------------------------------------
+// Script
+
+Script::Script() : shared_(std::make_shared<Ctx::Shared>()) {
+    shared_->uiThread = GetCurrentThreadId();
+    shared_->timeout = DefaultTimeout();
+    shared_->returnedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = HelperProc;
+    wc.hInstance = ThisModule();
+    wc.lpszClassName = kHelperClass;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        ADD_FAILURE() << "UI script: cannot register its helper window class, error " << GetLastError();
+    shared_->helper =
+        CreateWindowExW(0, kHelperClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), nullptr);
+    if (!shared_->helper) ADD_FAILURE() << "UI script: cannot create its helper window, error " << GetLastError();
+}
+
+Script::~Script() {
+    if (thread_) CloseHandle(thread_);  // still running only after a reported failure; it holds its own state
+    if (shared_->helper) DestroyWindow(shared_->helper);
+}
+
+Script& Script::Step(std::string name, std::function<void(Ctx&)> fn) {
+    shared_->steps.push_back(StepDef{std::move(name), std::move(fn)});
+    return *this;
+}
+
+void Script::SetTimeout(DWORD ms) { shared_->timeout = ms; }
+
+bool Script::Succeeded() const { return shared_->succeeded.load(); }
+
+size_t Script::StepsDone() const { return shared_->done.load(); }
+
+void Script::Start() {
+    if (GetCurrentThreadId() != shared_->uiThread)
+        ADD_FAILURE() << "UI script: Run called on a thread other than the one that created the script";
+    if (thread_) {
+        ADD_FAILURE() << "UI script: Run called twice";
+        return;
+    }
+    auto* arg = new std::shared_ptr<Ctx::Shared>(shared_);
+    thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Script::DriverMain, arg, 0, nullptr));
+    if (!thread_) {
+        delete arg;
+        ADD_FAILURE() << "UI script: cannot start the driver thread";
+    }
+}
+
+void Script::Finish() {
+    shared_->modalReturned.store(true);
+    SetEvent(shared_->returnedEvent);
+    if (!thread_) return;
+    // Join the driver, bounded, while answering what it sends to this thread.
+    const DWORD bound = 2 * shared_->timeout + 1000;
+    DWORD start = GetTickCount();
+    bool quit = false;
+    WPARAM quitCode = 0;
+    bool joined = false;
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= bound) break;
+        DWORD r = MsgWaitForMultipleObjects(1, &thread_, FALSE, std::min<DWORD>(bound - elapsed, 50), QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0) {
+            joined = true;
+            break;
+        }
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                quitCode = msg.wParam;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    if (!joined) {
+        ADD_FAILURE() << "UI script: the driver thread did not end within " << bound
+                      << " ms after the modal call returned; steps not finished: "
+                      << shared_->NotRun(shared_->done.load());
+        return;
+    }
+    CloseHandle(thread_);
+    thread_ = nullptr;
+    size_t done = shared_->done.load();
+    if (done < shared_->steps.size() && !shared_->failureReported.load()) {
+        ADD_FAILURE() << "UI script: the modal call returned after " << done << " of " << shared_->steps.size()
+                      << " steps; steps not run: " << shared_->NotRun(done);
+    }
+}
+
+unsigned __stdcall Script::DriverMain(void* arg) {
+    std::shared_ptr<Ctx::Shared> sh = *static_cast<std::shared_ptr<Ctx::Shared>*>(arg);
+    delete static_cast<std::shared_ptr<Ctx::Shared>*>(arg);
+    SetThreadDesktop(GetThreadDesktop(sh->uiThread));  // act where the UI thread's windows are
+    Ctx c(sh);
+    const size_t n = sh->steps.size();
+    bool failed = false;
+    size_t i = 0;
+    for (; i < n; ++i) {
+        if (sh->modalReturned.load()) break;
+        const StepDef& step = sh->steps[i];
+        std::string error;
+        // The step's own assertions are collected here, then passed on named after the step; a fatal
+        // one ends the script like Ctx::Fail. (Code run through RunOnUi reports on the UI thread: its
+        // fatal failures show in HasFatalFailure.)
+        ::testing::TestPartResultArray results;
+        bool fatalBefore = ::testing::Test::HasFatalFailure();
+        {
+            ::testing::ScopedFakeTestPartResultReporter trap(
+                ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &results);
+            try {
+                step.fn(c);
+            } catch (const StepFailure& f) {
+                error = f.message;
+                failed = true;
+            } catch (const std::exception& e) {
+                error = std::string("exception: ") + e.what();
+                failed = true;
+            } catch (...) {
+                error = "unknown exception";
+                failed = true;
+            }
+        }
+        bool fatal = false;
+        for (int k = 0; k < results.size(); ++k) {
+            const ::testing::TestPartResult& r = results.GetTestPartResult(k);
+            if (r.fatally_failed()) fatal = true;
+            std::string m = "[UI step '" + step.name + "'] " + r.message();
+            GTEST_MESSAGE_AT_(r.file_name(), r.line_number(), m.c_str(), r.type());
+        }
+        if (!failed && (fatal || (!fatalBefore && ::testing::Test::HasFatalFailure()))) {
+            error = "a fatal assertion failed";
+            failed = true;
+        }
+        if (failed) {
+            sh->failureReported.store(true);
+            std::string rest = sh->NotRun(i + 1);
+            ADD_FAILURE() << "UI step " << (i + 1) << "/" << n << " '" << step.name << "' failed: " << error
+                          << (rest.empty() ? std::string() : "; steps not run: " + rest);
+            break;
+        }
+        sh->done.store(i + 1);
+    }
+    if (!failed && i == n) {
+        // Every step ran: the modal call must come back on its own now.
+        if (WaitForSingleObject(sh->returnedEvent, sh->timeout) != WAIT_OBJECT_0) {
+            sh->failureReported.store(true);
+            failed = true;
+            ADD_FAILURE() << "UI script: all " << n << " steps ran but the modal call did not return within "
+                          << sh->timeout << " ms; windows open: " << DescribeAll(c.TopWindows());
+        } else {
+            sh->succeeded.store(true);
+        }
+    }
+    if (failed && !sh->modalReturned.load()) Rescue(c);
+    return 0;
+}
+
+void Script::Rescue(Ctx& c) {
+    auto& sh = *c.shared_;
+    const DWORD bound = std::max<DWORD>(sh.timeout, 3000);
+    DWORD start = GetTickCount();
+    std::map<HWND, int> attempts;
+    while (!sh.modalReturned.load() && GetTickCount() - start < bound) {
+        // A menu's loop first: it swallows everything else.
+        HWND menu = nullptr;
+        EnumThreadWindows(c.uiThread_, FindMenuWindow, reinterpret_cast<LPARAM>(&menu));
+        if (menu) {
+            try {
+                c.RunOnUi([] { EndMenu(); });
+            } catch (const StepFailure&) {
+            }
+        }
+        HWND w = Innermost(c.TopWindows());
+        if (!w) {
+            ::Sleep(50);
+            continue;
+        }
+        int& k = attempts[w];
+        if (k < 2) {
+            PostMessageW(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        } else if (k < 4) {
+            PostMessageW(w, WM_CLOSE, 0, 0);
+        } else {
+            try {
+                c.RunOnUi([w] {
+                    if (!IsWindow(w)) return;
+                    if (ClassName(w) == L"#32770")
+                        EndDialog(w, IDCANCEL);
+                    else
+                        DestroyWindow(w);
+                });
+            } catch (const StepFailure&) {
+            }
+        }
+        ++k;
+        DWORD t = GetTickCount();
+        while (IsWindow(w) && IsWindowVisible(w) && !sh.modalReturned.load() && GetTickCount() - t < 200)
+            ::Sleep(kSlice);
+    }
+    if (sh.modalReturned.load()) return;
+    ADD_FAILURE() << "UI script: could not close the windows of the UI thread within " << bound
+                  << " ms; still open: " << DescribeAll(c.TopWindows());
+    // A test program that never returns from its modal call blocks the whole run: end it.
+    const DWORD hangLimit = std::max<DWORD>(60000, 6 * sh.timeout);
+    if (WaitForSingleObject(sh.returnedEvent, hangLimit) != WAIT_OBJECT_0) {
+        std::fprintf(stderr, "UI script: the modal call is still running %lu ms after the rescue; ending the process\n",
+                     static_cast<unsigned long>(hangLimit));
+        std::fflush(stderr);
+        TerminateProcess(GetCurrentProcess(), 3);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Message recorder
+
+std::string MessageName(UINT m) {
+    struct Name {
+        UINT id;
+        const char* name;
+    };
+    static const Name kNames[] = {
+        {WM_NULL, "WM_NULL"}, {WM_CREATE, "WM_CREATE"}, {WM_DESTROY, "WM_DESTROY"}, {WM_MOVE, "WM_MOVE"},
+        {WM_SIZE, "WM_SIZE"}, {WM_ACTIVATE, "WM_ACTIVATE"}, {WM_SETFOCUS, "WM_SETFOCUS"},
+        {WM_KILLFOCUS, "WM_KILLFOCUS"}, {WM_ENABLE, "WM_ENABLE"}, {WM_SETREDRAW, "WM_SETREDRAW"},
+        {WM_SETTEXT, "WM_SETTEXT"}, {WM_GETTEXT, "WM_GETTEXT"}, {WM_GETTEXTLENGTH, "WM_GETTEXTLENGTH"},
+        {WM_PAINT, "WM_PAINT"}, {WM_CLOSE, "WM_CLOSE"}, {WM_QUIT, "WM_QUIT"}, {WM_ERASEBKGND, "WM_ERASEBKGND"},
+        {WM_SHOWWINDOW, "WM_SHOWWINDOW"}, {WM_ACTIVATEAPP, "WM_ACTIVATEAPP"}, {WM_SETCURSOR, "WM_SETCURSOR"},
+        {WM_MOUSEACTIVATE, "WM_MOUSEACTIVATE"}, {WM_GETMINMAXINFO, "WM_GETMINMAXINFO"},
+        {WM_NEXTDLGCTL, "WM_NEXTDLGCTL"}, {WM_DRAWITEM, "WM_DRAWITEM"}, {WM_MEASUREITEM, "WM_MEASUREITEM"},
+        {WM_SETFONT, "WM_SETFONT"}, {WM_GETFONT, "WM_GETFONT"}, {WM_WINDOWPOSCHANGING, "WM_WINDOWPOSCHANGING"},
+        {WM_WINDOWPOSCHANGED, "WM_WINDOWPOSCHANGED"}, {WM_NOTIFY, "WM_NOTIFY"}, {WM_HELP, "WM_HELP"},
+        {WM_CONTEXTMENU, "WM_CONTEXTMENU"}, {WM_GETICON, "WM_GETICON"}, {WM_SETICON, "WM_SETICON"},
+        {WM_NCCREATE, "WM_NCCREATE"}, {WM_NCDESTROY, "WM_NCDESTROY"}, {WM_NCCALCSIZE, "WM_NCCALCSIZE"},
+        {WM_NCHITTEST, "WM_NCHITTEST"}, {WM_NCPAINT, "WM_NCPAINT"}, {WM_NCACTIVATE, "WM_NCACTIVATE"},
+        {WM_GETDLGCODE, "WM_GETDLGCODE"}, {WM_KEYDOWN, "WM_KEYDOWN"}, {WM_KEYUP, "WM_KEYUP"}, {WM_CHAR, "WM_CHAR"},
+        {WM_SYSKEYDOWN, "WM_SYSKEYDOWN"}, {WM_SYSKEYUP, "WM_SYSKEYUP"}, {WM_SYSCHAR, "WM_SYSCHAR"},
+        {WM_INITDIALOG, "WM_INITDIALOG"}, {WM_COMMAND, "WM_COMMAND"}, {WM_SYSCOMMAND, "WM_SYSCOMMAND"},
+        {WM_TIMER, "WM_TIMER"}, {WM_HSCROLL, "WM_HSCROLL"}, {WM_VSCROLL, "WM_VSCROLL"},
+        {WM_INITMENU, "WM_INITMENU"}, {WM_INITMENUPOPUP, "WM_INITMENUPOPUP"}, {WM_MENUSELECT, "WM_MENUSELECT"},
+        {WM_ENTERIDLE, "WM_ENTERIDLE"}, {WM_CHANGEUISTATE, "WM_CHANGEUISTATE"},
+        {WM_UPDATEUISTATE, "WM_UPDATEUISTATE"}, {WM_QUERYUISTATE, "WM_QUERYUISTATE"},
+        {WM_CTLCOLOREDIT, "WM_CTLCOLOREDIT"}, {WM_CTLCOLORLISTBOX, "WM_CTLCOLORLISTBOX"},
+        {WM_CTLCOLORBTN, "WM_CTLCOLORBTN"}, {WM_CTLCOLORDLG, "WM_CTLCOLORDLG"},
+        {WM_CTLCOLORSTATIC, "WM_CTLCOLORSTATIC"}, {WM_MOUSEMOVE, "WM_MOUSEMOVE"},
+        {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"}, {WM_LBUTTONUP, "WM_LBUTTONUP"}, {WM_LBUTTONDBLCLK, "WM_LBUTTONDBLCLK"},
+        {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"}, {WM_RBUTTONUP, "WM_RBUTTONUP"}, {WM_MOUSEWHEEL, "WM_MOUSEWHEEL"},
+        {WM_PARENTNOTIFY, "WM_PARENTNOTIFY"}, {WM_ENTERMENULOOP, "WM_ENTERMENULOOP"},
+        {WM_EXITMENULOOP, "WM_EXITMENULOOP"}, {WM_CAPTURECHANGED, "WM_CAPTURECHANGED"},
+        {WM_IME_SETCONTEXT, "WM_IME_SETCONTEXT"}, {WM_IME_NOTIFY, "WM_IME_NOTIFY"},
+        {WM_PRINTCLIENT, "WM_PRINTCLIENT"}, {WM_USER, "WM_USER"}, {BM_GETCHECK, "BM_GETCHECK"},
+        {BM_SETCHECK, "BM_SETCHECK"}, {BM_GETSTATE, "BM_GETSTATE"}, {BM_SETSTATE, "BM_SETSTATE"},
+        {BM_SETSTYLE, "BM_SETSTYLE"}, {BM_CLICK, "BM_CLICK"}, {EM_SETSEL, "EM_SETSEL"}, {EM_GETSEL, "EM_GETSEL"},
+        {EM_LIMITTEXT, "EM_LIMITTEXT"}, {EM_SETMODIFY, "EM_SETMODIFY"}, {EM_GETMODIFY, "EM_GETMODIFY"},
+        {CB_ADDSTRING, "CB_ADDSTRING"}, {CB_GETCURSEL, "CB_GETCURSEL"}, {CB_SETCURSEL, "CB_SETCURSEL"},
+        {CB_RESETCONTENT, "CB_RESETCONTENT"}, {CB_SHOWDROPDOWN, "CB_SHOWDROPDOWN"},
+        {LB_ADDSTRING, "LB_ADDSTRING"}, {LB_GETCURSEL, "LB_GETCURSEL"}, {LB_SETCURSEL, "LB_SETCURSEL"},
+    };
+    for (const Name& n : kNames)
+        if (n.id == m) return n.name;
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "msg 0x%04x", m);
+    return buf;
+}
+
+MsgRecorder::MsgRecorder()
+    : ignored_{WM_GETICON,        WM_NCHITTEST,      WM_SETCURSOR,       WM_MOUSEMOVE,      WM_NCMOUSEMOVE,
+               WM_MOUSELEAVE,     WM_NCMOUSELEAVE,   WM_MOUSEHOVER,      WM_TIMER,          WM_PAINT,
+               WM_NCPAINT,        WM_ERASEBKGND,     WM_CTLCOLORMSGBOX,  WM_CTLCOLOREDIT,   WM_CTLCOLORLISTBOX,
+               WM_CTLCOLORBTN,    WM_CTLCOLORDLG,    WM_CTLCOLORSCROLLBAR, WM_CTLCOLORSTATIC, WM_GETOBJECT,
+               WM_DEVICECHANGE,   WM_TIMECHANGE,     WM_ENTERIDLE,       WM_IME_SETCONTEXT, WM_IME_NOTIFY,
+               WM_IME_REQUEST,    WM_CHANGEUISTATE,  WM_UPDATEUISTATE,   WM_QUERYUISTATE,   WM_SYNCPAINT} {}
+
+MsgRecorder::~MsgRecorder() { DetachAll(); }
+
+bool MsgRecorder::Attach(HWND hwnd, unsigned tag) {
+    if (GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) {
+        ADD_FAILURE() << "MsgRecorder::Attach must run on the thread of " << Describe(hwnd)
+                      << " (in a step: inside Ctx::RunOnUi)";
+        return false;
+    }
+    // The subclass id is the recorder, the reference data the entry's tag.
+    if (!SetWindowSubclass(hwnd, &MsgRecorder::Proc, reinterpret_cast<UINT_PTR>(this), tag)) return false;
+    std::lock_guard<std::mutex> l(lock_);
+    attached_.push_back(hwnd);
+    return true;
+}
+
+void MsgRecorder::Detach(HWND hwnd) {
+    if (IsWindow(hwnd)) RemoveWindowSubclass(hwnd, &MsgRecorder::Proc, reinterpret_cast<UINT_PTR>(this));
+    std::lock_guard<std::mutex> l(lock_);
+    attached_.erase(std::remove(attached_.begin(), attached_.end(), hwnd), attached_.end());
+}
+
+void MsgRecorder::DetachAll() {
+    std::vector<HWND> wins;
+    {
+        std::lock_guard<std::mutex> l(lock_);
+        wins = attached_;
+    }
+    for (HWND h : wins) Detach(h);
+}
+
+void MsgRecorder::Record(UINT message, WPARAM wp, LPARAM lp, unsigned tag) {
+    std::lock_guard<std::mutex> l(lock_);
+    if (std::find(ignored_.begin(), ignored_.end(), message) != ignored_.end()) return;
+    messages_.push_back(Msg{message, tag & kParent, wp, lp});
+}
+
+void MsgRecorder::Clear() {
+    std::lock_guard<std::mutex> l(lock_);
+    messages_.clear();
+}
+
+std::vector<Msg> MsgRecorder::Messages() const {
+    std::lock_guard<std::mutex> l(lock_);
+    return messages_;
+}
+
+LRESULT CALLBACK MsgRecorder::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR tag) {
+    MsgRecorder* self = reinterpret_cast<MsgRecorder*>(id);
+    self->Record(msg, wp, lp, static_cast<unsigned>(tag));
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &MsgRecorder::Proc, id);
+        std::lock_guard<std::mutex> l(self->lock_);
+        self->attached_.erase(std::remove(self->attached_.begin(), self->attached_.end(), hwnd),
+                              self->attached_.end());
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+namespace {
+
+std::string FormatOne(const Msg& m, bool expected) {
+    std::ostringstream o;
+    o << MessageName(m.message);
+    if (!expected || (m.flags & kWParam)) o << " wp=0x" << std::hex << static_cast<unsigned long long>(m.wParam);
+    if (!expected || (m.flags & kLParam)) o << " lp=0x" << std::hex << static_cast<unsigned long long>(m.lParam);
+    if (m.flags & kParent) o << " (parent)";
+    if (expected && (m.flags & kOptional)) o << " (optional)";
+    return o.str();
+}
+
+bool Matches(const Msg& want, const Msg& got) {
+    if (want.message != got.message) return false;
+    if ((want.flags & kParent) != (got.flags & kParent)) return false;
+    if ((want.flags & kWParam) && want.wParam != got.wParam) return false;
+    if ((want.flags & kLParam) && want.lParam != got.lParam) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string MsgRecorder::Format(const std::vector<Msg>& messages) {
+    std::ostringstream o;
+    for (size_t i = 0; i < messages.size(); ++i) o << "  #" << i << " " << FormatOne(messages[i], false) << "\n";
+    if (messages.empty()) o << "  (nothing)\n";
+    return o.str();
+}
+
+bool MsgRecorder::Expect(const std::vector<Msg>& expected, const char* context) const {
+    std::vector<Msg> got = Messages();
+    size_t i = 0, j = 0;
+    std::string problem;
+    while (j < expected.size()) {
+        if (i < got.size() && Matches(expected[j], got[i])) {
+            ++i;
+            ++j;
+        } else if (expected[j].flags & kOptional) {
+            ++j;
+        } else {
+            problem = "expected #" + std::to_string(j) + " " + FormatOne(expected[j], true) + ", " +
+                      (i < got.size() ? "recorded #" + std::to_string(i) + " " + FormatOne(got[i], false)
+                                      : std::string("the recording ended"));
+            break;
+        }
+    }
+    if (problem.empty() && i < got.size())
+        problem = "all expected messages seen, then unexpected #" + std::to_string(i) + " " + FormatOne(got[i], false);
+    if (problem.empty()) return true;
+    ADD_FAILURE() << context << ": message sequence differs: " << problem << "\nrecorded sequence:\n" << Format(got);
+    return false;
+}
+
+}  // namespace ui
