@@ -369,11 +369,38 @@ INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp)
     if (dlg == nullptr)
         return TRUE;
     AttachDialog(hWnd, dlg);
+    const DWORD styleBefore = static_cast<DWORD>(::GetWindowLongPtrW(hWnd, GWL_STYLE));
+    RECT rectBefore;
+    ::GetWindowRect(hWnd, &rectBefore);
     CurrentMsg saved = dlg->m_currentMsg;
     dlg->m_currentMsg = {msg, wp, lp};
     BOOL focusDefault = dlg->OnInitDialog();
     dlg->m_currentMsg = saved;
+    if (::IsWindow(hWnd))
+        AutoCenter(hWnd, styleBefore, rectBefore);
     return focusDefault;
+}
+
+void CDialog::AutoCenter(HWND hWnd, DWORD styleBefore, const RECT& rectBefore)
+{
+    // A modal pop-up that starts hidden, is still hidden and did not move during its
+    // initialisation, with no owner or a disabled one (the modal loop's), is centred over its
+    // owner, or on the screen when it has none. A template that places the dialog itself
+    // (DS_CENTER, DS_CENTERMOUSE, DS_ABSALIGN) keeps its place.
+    if (styleBefore & (WS_VISIBLE | DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN))
+        return;
+    if (::GetWindowLongPtrW(hWnd, GWL_STYLE) & (WS_VISIBLE | WS_CHILD))
+        return;
+    RECT rect;
+    ::GetWindowRect(hWnd, &rect);
+    if (rect.left != rectBefore.left || rect.top != rectBefore.top)
+        return;
+    HWND owner = ::GetWindow(hWnd, GW_OWNER);
+    if (owner != nullptr && ::IsWindowEnabled(owner))
+        return;
+    CWnd* wnd = FromHandlePermanent(hWnd);
+    if (wnd != nullptr)
+        wnd->CenterWindow();
 }
 
 INT_PTR CDialog::DoModal()

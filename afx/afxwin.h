@@ -246,6 +246,8 @@ protected:
     // active top-level window (which is disabled while the dialog runs).
     static HWND GetSafeOwner(CWnd* parent);
     static INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp);
+    // After OnInitDialog: centres a modal pop-up that kept its place and stayed hidden.
+    static void AutoCenter(HWND hWnd, DWORD styleBefore, const RECT& rectBefore);
     // Attaches and subclasses a window created from a template with AfxDlgProc.
     static void AttachDialog(HWND hWnd, CDialog* dlg);
     // Modal loops in progress on this thread: temporaries are freed at the outermost end.

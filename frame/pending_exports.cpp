@@ -9,11 +9,7 @@ extern "C" {
 // --- elevation colour layering
 int __cdecl _SetHeightColorDlg(const float*, HeightColorInfo*) { return -1; }
 
-// --- scene playback
-int __cdecl _PlayAVIWnd(const char*) { return -1; }
-
 // --- texture set-up
-short __cdecl _SelectTextureFile(char*) { return 0; }
 short __cdecl _SetTexParamDlg(const char*, char*, int*, int*, int*) { return 0; }
 
 // --- model parameter sheet

@@ -1,0 +1,272 @@
+// The texture file chooser and its export, _SelectTextureFile.
+#include "texture/previewtexdlg.h"
+
+#include <windows.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <string>
+
+#include "frame/strings.h"
+#include "include/oroscape.h"
+#include "res/resource.h"
+#include "texture/previewlayout.h"
+
+IMPLEMENT_DYNAMIC(CPreViewTexDlg, CFileDialog)
+
+BEGIN_MESSAGE_MAP(CPreViewTexDlg, CFileDialog)
+    ON_WM_SIZE()
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+namespace {
+
+const DWORD kChooserFlags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;  // 0x00081004
+const wchar_t kBitmapFilter[] = L"Bitmap File(*.bmp)|*.bmp|";
+const wchar_t kBitmapExtension[] = L"bmp";
+const DWORD kPaneStyle = WS_CHILD | WS_VISIBLE | WS_DLGFRAME | SS_CENTER;            // 0x50400001
+const UINT kPaneId = 0xFFFF;
+
+// A control's window rectangle in the client coordinates of `dialog`.
+LayoutRect RectIn(HWND dialog, HWND control)
+{
+    RECT rc;
+    ::GetWindowRect(control, &rc);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rc), 2);
+    return LayoutRect{rc.left, rc.top, rc.right, rc.bottom};
+}
+
+RECT ToRect(const LayoutRect& r)
+{
+    RECT rc = {r.left, r.top, r.right, r.bottom};
+    return rc;
+}
+
+}  // namespace
+
+CPreViewTexDlg::CPreViewTexDlg(CWnd* pParentWnd)
+    : CFileDialog(TRUE, nullptr, nullptr, kChooserFlags, kBitmapFilter, pParentWnd),
+      m_bPreviewCreated(false),
+      m_rcPreview{0, 0, 0, 0},
+      m_strFilterExt(kBitmapExtension)
+{
+    m_ofn.Flags |= OFN_ENABLETEMPLATE;
+    m_ofn.lpTemplateName = MAKEINTRESOURCEW(IDD_PREVIEW_TEX);
+}
+
+CPreViewTexDlg::~CPreViewTexDlg() = default;
+
+int CPreViewTexDlg::FileNameBoxId() const
+{
+    HWND dialog = GetCommonDialogHwnd();
+    if (dialog == nullptr)
+        return 0;
+    HWND edit = ::GetDlgItem(dialog, edt1);
+    HWND combo = ::GetDlgItem(dialog, cmb13);
+    if (edit != nullptr && (::IsWindowVisible(edit) || combo == nullptr))
+        return edt1;
+    return combo != nullptr ? cmb13 : 0;
+}
+
+BOOL CPreViewTexDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    InitPreviewLayout();
+    return TRUE;
+}
+
+void CPreViewTexDlg::InitPreviewLayout()
+{
+    HWND dialog = GetCommonDialogHwnd();
+    if (dialog == nullptr)
+        return;
+    CString title;
+    if (!LoadResString(IDS_TEXTURE_TITLE, title))
+        return;
+    ::SetWindowTextW(dialog, title);
+
+    CWnd* pDialog = CWnd::FromHandle(dialog);
+    CWnd* ok = pDialog->GetDlgItem(IDOK);
+    CWnd* cancel = pDialog->GetDlgItem(IDCANCEL);
+    CWnd* typeBox = pDialog->GetDlgItem(cmb1);
+    CWnd* fileList = pDialog->GetDlgItem(lst1);
+    if (ok == nullptr || cancel == nullptr || typeBox == nullptr || fileList == nullptr)
+        return;
+
+    // Everything is measured before anything moves.
+    const PreviewLayout layout = InitialPreviewLayout(RectIn(dialog, *ok), RectIn(dialog, *cancel),
+                                                      RectIn(dialog, *typeBox), RectIn(dialog, *fileList));
+    const UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW;
+    cancel->SetWindowPos(nullptr, layout.cancelX, layout.rowY, 0, 0, flags);
+    ok->SetWindowPos(nullptr, layout.okX, layout.rowY, 0, 0, flags);
+    m_rcPreview = ToRect(layout.pane);
+
+    CString label;
+    if (!LoadResString(IDS_PREVIEW_LABEL, label))
+        return;
+    if (m_wndPreview.Create(label, kPaneStyle, m_rcPreview, pDialog, kPaneId))
+        m_bPreviewCreated = true;
+    CenterWindow();
+}
+
+void CPreViewTexDlg::OnSize(UINT, int, int)
+{
+    Default();
+    HWND dialog = GetCommonDialogHwnd();
+    if (dialog == nullptr)
+        return;
+    CWnd* pDialog = CWnd::FromHandle(dialog);
+    const int nameBoxId = FileNameBoxId();
+    CWnd* ok = pDialog->GetDlgItem(IDOK);
+    CWnd* cancel = pDialog->GetDlgItem(IDCANCEL);
+    CWnd* typeBox = pDialog->GetDlgItem(cmb1);
+    CWnd* nameBox = nameBoxId != 0 ? pDialog->GetDlgItem(nameBoxId) : nullptr;
+    if (ok == nullptr || cancel == nullptr || typeBox == nullptr || nameBox == nullptr)
+        return;
+
+    const LayoutRect rcOk = RectIn(dialog, *ok);
+    const LayoutRect rcCancel = RectIn(dialog, *cancel);
+    RECT client;
+    ::GetClientRect(dialog, &client);
+    const LayoutRect rcClient{client.left, client.top, client.right, client.bottom};
+    const PreviewLayout layout = ResizedPreviewLayout(rcOk, rcCancel, RectIn(dialog, *typeBox),
+                                                      RectIn(dialog, *nameBox), rcClient);
+    cancel->SetWindowPos(nullptr, layout.cancelX, layout.rowY, 0, 0, SWP_NOSIZE);
+    ok->SetWindowPos(nullptr, layout.okX, layout.rowY, 0, 0, SWP_NOSIZE);
+    m_rcPreview = ToRect(layout.pane);
+    if (m_bPreviewCreated)
+        m_wndPreview.SetWindowPos(nullptr, m_rcPreview.left, m_rcPreview.top,
+                                  m_rcPreview.right - m_rcPreview.left, m_rcPreview.bottom - m_rcPreview.top,
+                                  SWP_NOZORDER | SWP_SHOWWINDOW);
+    Invalidate(TRUE);
+
+    // Where the platform's dialog leaves no room under the type box (it shrinks itself by the
+    // hidden read-only and Help rows), it grows until the row and a margin below it fit. The
+    // resize this causes comes back here and finds the row inside.
+    const int shortfall = PreviewRowShortfall(layout, rcOk.Height(), rcCancel.left - rcOk.right, rcClient);
+    if (shortfall > 0) {
+        RECT outer;
+        ::GetWindowRect(dialog, &outer);
+        ::SetWindowPos(dialog, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + shortfall,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void CPreViewTexDlg::OnPaint()
+{
+    {
+        CPaintDC dc(this);  // validates the child; it draws nothing of its own
+    }
+    if (!m_bPreviewCreated)
+        return;
+    m_wndPreview.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
+    CString label;
+    if (!LoadResString(IDS_PREVIEW_LABEL, label))
+        return;
+    if (m_strPreviewFile.IsEmpty()) {
+        m_wndPreview.SetWindowText(label);
+        return;
+    }
+    m_wndPreview.SetWindowText(L"");
+    if (IsBitmapExtension(m_strFilterExt.str())) {
+        if (!DrawPreview())
+            m_wndPreview.SetWindowText(label);
+    }
+}
+
+short CPreViewTexDlg::DrawPreview()
+{
+    if (!m_bPreviewCreated || m_strPreviewFile.IsEmpty())
+        return 0;
+    HBITMAP bitmap = static_cast<HBITMAP>(::LoadImageW(nullptr, m_strPreviewFile, IMAGE_BITMAP, 0, 0,
+                                                       LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (bitmap == nullptr)
+        return 0;
+    short drawn = 0;
+    BITMAP info = {};
+    if (::GetObjectW(bitmap, sizeof info, &info) == static_cast<int>(sizeof info) &&
+        IsPreviewableBitmap(info.bmWidth, info.bmHeight, info.bmBitsPixel)) {
+        HWND pane = m_wndPreview.m_hWnd;
+        if (HDC paneDC = ::GetDC(pane)) {
+            if (HDC memDC = ::CreateCompatibleDC(nullptr)) {
+                if (HGDIOBJ previous = ::SelectObject(memDC, bitmap)) {
+                    RECT rc;
+                    ::GetClientRect(pane, &rc);
+                    ::SetStretchBltMode(paneDC, COLORONCOLOR);
+                    ::StretchBlt(paneDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, memDC, 0, 0,
+                                 info.bmWidth, info.bmHeight, SRCCOPY);
+                    drawn = 1;
+                    ::SelectObject(memDC, previous);
+                }
+                ::DeleteDC(memDC);
+            }
+            ::ReleaseDC(pane, paneDC);
+        }
+    }
+    ::DeleteObject(bitmap);
+    return drawn;
+}
+
+void CPreViewTexDlg::OnFileNameChange()
+{
+    CFileDialog::OnFileNameChange();
+    const CString name = GetFileName();
+    if (name.IsEmpty())
+        return;
+    m_strPreviewFile = ComposePreviewPath(GetFolderPath().str(), name.str(), m_strFilterExt.str());
+    Invalidate(TRUE);  // the picture is drawn by the paint that follows
+}
+
+void CPreViewTexDlg::OnFolderChange()
+{
+    CFileDialog::OnFolderChange();
+    // The picture belongs to the folder left behind: the label stays until the next selection,
+    // whatever repaints the chooser in between.
+    const bool hadPreview = !m_strPreviewFile.IsEmpty();
+    m_strPreviewFile.Empty();
+    const CString name = GetFileName();
+    if (name.IsEmpty() && !hadPreview)
+        return;
+    if (!name.IsEmpty()) {
+        if (const int nameBoxId = FileNameBoxId())
+            SetControlText(nameBoxId, L"");
+    }
+    if (m_bPreviewCreated) {
+        m_wndPreview.Invalidate(TRUE);
+        CString label;
+        if (LoadResString(IDS_PREVIEW_LABEL, label))
+            m_wndPreview.SetWindowText(label);
+    }
+}
+
+void CPreViewTexDlg::OnTypeChange()
+{
+    CFileDialog::OnTypeChange();
+    HWND dialog = GetCommonDialogHwnd();
+    HWND typeBox = dialog ? ::GetDlgItem(dialog, cmb1) : nullptr;
+    if (typeBox != nullptr && ::SendMessageW(typeBox, CB_GETCURSEL, 0, 0) == 0)
+        m_strFilterExt = kBitmapExtension;
+}
+
+// ---------------------------------------------------------------------------
+// Export
+
+extern "C" short __cdecl _SelectTextureFile(char* pszPath)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    short result = 0;
+    CPreViewTexDlg dlg(nullptr);
+    if (dlg.DoModal() == IDOK) {
+        // The host reads the path in the ANSI code page, in a buffer of MAX_PATH bytes: a path
+        // that the code page cannot spell, or that needs more bytes than that (two per Chinese
+        // character under code page 936), is refused rather than handed over garbled or cut.
+        const CString path = dlg.GetPathName();
+        const std::string ansi = AfxToAnsi(path);
+        if (!path.IsEmpty() && AfxFromAnsi(ansi.c_str()) == path &&
+            CopyChosenPath(ansi.data(), ansi.size(), pszPath, kChosenPathCap))
+            result = 1;
+    } else {
+        ::CommDlgExtendedError();  // cancel and failure look alike to the host
+    }
+    return result;
+}
