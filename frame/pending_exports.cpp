@@ -9,9 +9,6 @@ extern "C" {
 // --- elevation colour layering
 int __cdecl _SetHeightColorDlg(const float*, HeightColorInfo*) { return -1; }
 
-// --- texture set-up
-short __cdecl _SetTexParamDlg(const char*, char*, int*, int*, int*) { return 0; }
-
 // --- model parameter sheet
 short __cdecl _CreateModelDialog(OROSCAPE_HOSTWND*, HMODELSHEET* ppSheet)
 {
