@@ -2,7 +2,10 @@
 #   make          build both architectures and lay out dist/
 #   make check    install what is missing, build, run every test (native and under Wine)
 #   make screens  run the tests that take screenshots, writing docs/screens/
-.PHONY: all deps build native i686 x86_64 dist check screens clean wineprefix
+#   make bench    run every benchmark, writing BENCHMARKS.md
+#   make demo     install what is missing, build, and run the terrain viewer under Wine (on
+#                 $DISPLAY; without one, its scripted tour writes docs/screens/tour_*.png)
+.PHONY: all deps build native i686 x86_64 dist check screens bench demo clean wineprefix
 
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
@@ -43,6 +46,14 @@ screens: deps
 	$(MAKE) i686
 	@scripts/wineprefix.sh
 	OROSCAPE_SCREENS_DIR=$(CURDIR)/docs/screens OROSCAPE_TEST_JOBS=1 scripts/check.sh
+
+bench: deps
+	$(MAKE) i686 x86_64
+	@scripts/wineprefix.sh
+	@scripts/bench.sh
+
+demo:
+	@JOBS=$(JOBS) scripts/demo.sh
 
 clean:
 	rm -rf build dist

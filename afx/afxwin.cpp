@@ -253,8 +253,11 @@ BOOL CWnd::DestroyWindow()
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
 {
+    BOOL outerLockout = m_bLockoutNotify;
+    m_bLockoutNotify = TRUE;
     CDataExchange dx(this, bSaveAndValidate);
     DoDataExchange(&dx);
+    m_bLockoutNotify = outerLockout;
     return dx.m_bFailed ? FALSE : TRUE;
 }
 
@@ -272,6 +275,13 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Control notifications caused by this window's own data exchange.
+    if (m_bLockoutNotify) {
+        if (message == WM_COMMAND && lParam != 0)
+            return 0;
+        if (message == WM_NOTIFY && ::IsChild(m_hWnd, reinterpret_cast<const NMHDR*>(lParam)->hwndFrom))
+            return 0;
+    }
     CurrentMsg saved = m_currentMsg;
     m_currentMsg = {message, wParam, lParam};
     LRESULT result = 0;

@@ -192,6 +192,9 @@ public:
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
     BOOL DestroyWindow();
 
+    // Runs DoDataExchange. While it runs, the notifications of this window's
+    // controls (an edit's EN_CHANGE from the exchange's own writing) are not
+    // delivered to the window.
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
     // The window's default processing of the message now being handled.
@@ -218,6 +221,7 @@ private:
     friend class CDialog;
     struct CurrentMsg { UINT message; WPARAM wParam; LPARAM lParam; };
     CurrentMsg m_currentMsg = {0, 0, 0};
+    BOOL m_bLockoutNotify = FALSE;  // UpdateData is running
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 };
@@ -254,6 +258,7 @@ protected:
     static void EnterModal();
     static void LeaveModal();
     friend class CPropertyPage;
+    friend class CPropertySheet;
 
     DECLARE_MESSAGE_MAP()
 };

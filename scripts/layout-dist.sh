@@ -14,6 +14,9 @@ for arch in i686 x86_64; do
   cp "$b/bin/Oroscape.dll" "$b/bin/hubcore60.dll" "$d/"
   [ -f "$b/bin/RimBase.dll" ] && cp "$b/bin/RimBase.dll" "$d/"
   [ -f "$b/bin/terrainview.exe" ] && cp "$b/bin/terrainview.exe" "$d/"
+  for f in sample.asc sample_texture.bmp sample_scene.img sample_scene.hdr; do
+    if [ -f "$b/bin/$f" ]; then cp "$b/bin/$f" "$d/"; fi
+  done
   cp "$b"/HeightLut/*.lut "$d/HeightLut/"
   cp "$b/lib/liboroscape.a" "$d/"
   cp frame/Oroscape.def "$d/"

@@ -9,6 +9,9 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export LANG="${OROSCAPE_TEST_LANG:-zh_CN.UTF-8}"
 export LC_ALL="$LANG"
+# Each test program on a Wine desktop of its own: programs that run side by side
+# share no foreground window or stacking order.
+export OROSCAPE_UI_OWN_DESKTOP="${OROSCAPE_UI_OWN_DESKTOP:-1}"
 exe="$1"; shift
 dir=$(dirname "$exe")
 cd "$dir" || exit 1

@@ -28,12 +28,16 @@ inline unsigned Green(uint32_t p) { return p >> 8 & 255u; }
 inline unsigned Blue(uint32_t p) { return p & 255u; }
 inline uint32_t FromColorref(COLORREF c) { return Rgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
-// Where the pixels come from.
-//  WindowDc: the window's own device context (what the window has painted, even where another window
-//            covers it, since Wine keeps every top-level window's pixels in its own surface);
-//  Screen:   the screen's device context at the window's place (what the display shows);
-//  Print:    PrintWindow (WM_PRINT: the window paints itself into a memory DC; works when hidden).
-//            It sends a message: call it on the window's thread (in a step: inside Ctx::RunOnUi).
+// Where the pixels come from (as measured under Wine 8 with Xvfb).
+//  WindowDc: the window's own device context: what the window has painted, even where another window
+//            covers it (Wine keeps each top-level window's pixels in a surface of its own); a hidden
+//            window reads as black;
+//  Screen:   the screen's device context at the window's place: what the display shows, covering
+//            windows included;
+//  Print:    PrintWindow (WM_PRINT: the window and its children paint themselves into a memory DC, also
+//            when hidden). Only what answers WM_PRINT / WM_PRINTCLIENT appears: the standard controls
+//            do, a window that paints only in WM_PAINT does not. It sends a message: call it on the
+//            window's thread (in a step: Ctx::Capture, or inside Ctx::RunOnUi);
 //  Auto:     WindowDc for a visible window, Print for a hidden one.
 enum class Source { Auto, WindowDc, Screen, Print };
 

@@ -141,6 +141,35 @@ private:
 // ---------------------------------------------------------------------------------------------------------
 // Free helpers
 
+bool UseOwnDesktop() {
+    wchar_t name[64];
+    swprintf(name, 64, L"oroscape-test-%lu", static_cast<unsigned long>(GetCurrentProcessId()));
+    wchar_t current[64] = L"";
+    DWORD len = 0;
+    if (GetUserObjectInformationW(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, current, sizeof current, &len) &&
+        wcscmp(current, name) == 0)
+        return true;  // already there
+    HDESK desk = CreateDesktopW(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    if (!desk) return false;
+    if (!SetThreadDesktop(desk)) {
+        CloseDesktop(desk);
+        return false;
+    }
+    return true;  // the handle stays open for the life of the process
+}
+
+namespace {
+
+// The same for a whole test run, without touching each program's main: with OROSCAPE_UI_OWN_DESKTOP=1
+// every test program that uses the driver moves its main thread before main runs.
+[[maybe_unused]] const bool kOwnDesktopFromEnvironment = [] {
+    wchar_t v[8];
+    DWORD n = GetEnvironmentVariableW(L"OROSCAPE_UI_OWN_DESKTOP", v, 8);
+    return n == 1 && v[0] == L'1' && UseOwnDesktop();
+}();
+
+}  // namespace
+
 DWORD DefaultTimeout() {
     wchar_t buf[32];
     DWORD n = GetEnvironmentVariableW(L"OROSCAPE_UI_TIMEOUT_MS", buf, 32);
@@ -209,10 +238,6 @@ HWND Ctx::Get(const std::string& name) {
     return it->second;
 }
 
-void Ctx::CheckAlive(const char* what) {
-    if (shared_->modalReturned.load()) Fail(std::string("the modal call returned while ") + what);
-}
-
 namespace {
 
 BOOL CALLBACK CollectTop(HWND h, LPARAM lp) {
@@ -233,6 +258,12 @@ BOOL CALLBACK SearchItem(HWND h, LPARAM lp) {
         a->visible = h;
         return FALSE;
     }
+    return TRUE;
+}
+
+// Dialogs of the thread that are not shown: a modal loop may run for one whose owner was hidden.
+BOOL CALLBACK CollectHiddenDialogs(HWND h, LPARAM lp) {
+    if (!IsWindowVisible(h) && ClassName(h) == L"#32770") reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
     return TRUE;
 }
 
@@ -286,14 +317,15 @@ HWND Ctx::WaitWindow(const wchar_t* caption, const wchar_t* cls) {
     return found;
 }
 
-HWND Ctx::WaitModal(const wchar_t* cls) {
+HWND Ctx::WaitModal(const wchar_t* cls, HWND above) {
     HWND found = nullptr;
     std::string what = "the innermost modal window of class " + Quote(cls);
+    if (above) what += " above " + Describe(above);
     try {
         WaitFor(
             [&] {
                 HWND h = Innermost(TopWindows());
-                if (h && (!cls || ClassName(h) == cls)) found = h;
+                if (h && h != above && (!cls || ClassName(h) == cls)) found = h;
                 return found != nullptr;
             },
             what);
@@ -306,6 +338,16 @@ HWND Ctx::WaitModal(const wchar_t* cls) {
 void Ctx::WaitGone(HWND hwnd) {
     std::string what = "window " + Describe(hwnd) + " to close";
     WaitFor([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, what);
+}
+
+bool Ctx::ModalReturned() const { return shared_->modalReturned.load(); }
+
+void Ctx::WaitReturned() {
+    try {
+        WaitFor([&] { return ModalReturned(); }, "the modal call to return");
+    } catch (const StepFailure& f) {
+        Fail(f.message + "; windows open: " + DescribeAll(TopWindows()));
+    }
 }
 
 void Ctx::WaitText(HWND hwnd, const std::wstring& text) {
@@ -348,7 +390,13 @@ LRESULT Ctx::Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, const char* what,
     return static_cast<LRESULT>(result);
 }
 
-void Ctx::Sync(const char* what) { Send(shared_->helper, WM_NULL, 0, 0, what); }
+void Ctx::Sync(const char* what) {
+    Send(shared_->helper, WM_NULL, 0, 0, what);
+    // A sent message is handled inside GetMessage, which then goes on waiting: a modal loop that looks
+    // at its end flag only when GetMessage returns (the property sheet's) would not see that the action
+    // ended it. A real click wakes it with its input messages; this posted WM_NULL does the same.
+    PostMessageW(shared_->helper, WM_NULL, 0, 0);
+}
 
 std::wstring Ctx::Text(HWND hwnd) {
     LRESULT len = Send(hwnd, WM_GETTEXTLENGTH, 0, 0, "reading a window's text length");
@@ -415,8 +463,8 @@ void Ctx::Click(HWND button) {
     if (!button || !IsWindow(button)) Fail("clicking a button that does not exist");
     if (!IsWindowVisible(button)) Fail("button " + Describe(button) + " is hidden: a user could not click it");
     if (!IsWindowEnabled(button)) Fail("button " + Describe(button) + " is disabled: a user could not click it");
-    // Posted ahead of the synchronising WM_NULL: the click runs first, and a message box it opens does
-    // not block the driver (its modal loop answers the WM_NULL).
+    // Sent without waiting, ahead of the synchronising WM_NULL: the click is handled first, and a message
+    // box it opens does not block the driver (the box's modal loop answers the WM_NULL).
     if (!SendNotifyMessageW(button, BM_CLICK, 0, 0)) Fail("BM_CLICK to " + Describe(button) + " failed");
     Sync("waiting for a click to be handled");
 }
@@ -465,9 +513,11 @@ void Ctx::ListSelect(HWND listView, int item) {
 void Ctx::Key(HWND hwnd, UINT vk) {
     if (!hwnd || !IsWindow(hwnd)) Fail("pressing a key in a window that does not exist");
     LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
-    if (!PostMessageW(hwnd, WM_KEYDOWN, vk, scan | 1) ||
-        !PostMessageW(hwnd, WM_KEYUP, vk, scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31)))
-        Fail("posting a key to " + Describe(hwnd) + " failed");
+    std::string target = Describe(hwnd);
+    if (!PostMessageW(hwnd, WM_KEYDOWN, vk, scan | 1)) Fail("posting a key to " + target + " failed");
+    // The key-down may already have closed the window (Esc, Enter): then the key-up has nowhere to go.
+    if (!PostMessageW(hwnd, WM_KEYUP, vk, scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31)) && IsWindow(hwnd))
+        Fail("posting a key-up to " + target + " failed");
     Flush();
 }
 
@@ -798,10 +848,12 @@ unsigned __stdcall Script::DriverMain(void* arg) {
 
 void Script::Rescue(Ctx& c) {
     auto& sh = *c.shared_;
+    // Gives up when no window has closed for `bound` ms (closing one can take a while: without a window
+    // manager, Wine waits up to 2 s for each managed window it unmaps).
     const DWORD bound = std::max<DWORD>(sh.timeout, 3000);
-    DWORD start = GetTickCount();
+    DWORD progress = GetTickCount();
     std::map<HWND, int> attempts;
-    while (!sh.modalReturned.load() && GetTickCount() - start < bound) {
+    while (!sh.modalReturned.load() && GetTickCount() - progress < bound) {
         // A menu's loop first: it swallows everything else.
         HWND menu = nullptr;
         EnumThreadWindows(c.uiThread_, FindMenuWindow, reinterpret_cast<LPARAM>(&menu));
@@ -811,7 +863,10 @@ void Script::Rescue(Ctx& c) {
             } catch (const StepFailure&) {
             }
         }
-        HWND w = Innermost(c.TopWindows());
+        std::vector<HWND> wins = c.TopWindows();
+        const bool hidden = wins.empty();
+        if (hidden) EnumThreadWindows(c.uiThread_, CollectHiddenDialogs, reinterpret_cast<LPARAM>(&wins));
+        HWND w = Innermost(wins);
         if (!w) {
             ::Sleep(50);
             continue;
@@ -835,12 +890,16 @@ void Script::Rescue(Ctx& c) {
         }
         ++k;
         DWORD t = GetTickCount();
-        while (IsWindow(w) && IsWindowVisible(w) && !sh.modalReturned.load() && GetTickCount() - t < 200)
+        while (IsWindow(w) && (hidden || IsWindowVisible(w)) && !sh.modalReturned.load() && GetTickCount() - t < 200)
             ::Sleep(kSlice);
+        if (!IsWindow(w) || (!hidden && !IsWindowVisible(w))) progress = GetTickCount();
     }
     if (sh.modalReturned.load()) return;
-    ADD_FAILURE() << "UI script: could not close the windows of the UI thread within " << bound
-                  << " ms; still open: " << DescribeAll(c.TopWindows());
+    std::vector<HWND> hiddenDialogs;
+    EnumThreadWindows(c.uiThread_, CollectHiddenDialogs, reinterpret_cast<LPARAM>(&hiddenDialogs));
+    ADD_FAILURE() << "UI script: could not close the windows of the UI thread (no progress for " << bound
+                  << " ms); still open: " << DescribeAll(c.TopWindows())
+                  << "; hidden dialogs: " << DescribeAll(hiddenDialogs);
     // A test program that never returns from its modal call blocks the whole run: end it.
     const DWORD hangLimit = std::max<DWORD>(60000, 6 * sh.timeout);
     if (WaitForSingleObject(sh.returnedEvent, hangLimit) != WAIT_OBJECT_0) {

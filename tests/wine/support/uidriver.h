@@ -18,6 +18,14 @@
 // the UI thread, innermost first, so that the modal call returns and the test goes on. When all steps have
 // run, the modal call must return within the timeout too, or the same rescue happens.
 //
+// Assertions inside a step report as usual, prefixed with the step's name; a failed ASSERT_* ends the
+// script like Ctx::Fail. If even the rescue cannot end the modal call, the driver reports it and, after
+// a long last bound (a minute at least), ends the process rather than leave the test run hanging.
+//
+// Real input (Type, MouseClick) goes through SendInput to the foreground window: under Wine two test
+// programs that share a desktop also share the foreground and the cursor. Give each program its own
+// desktop (a Wine virtual desktop per program) when several run at once.
+//
 // Threads: Script is created, run and destroyed on the UI thread. Ctx is used on the driver thread only,
 // except for the callables given to Ctx::RunOnUi, which run on the UI thread. Helpers never call
 // SendMessage without a bound: a UI thread that stops answering turns into a failed step, not a hang.
@@ -36,6 +44,16 @@
 #include <vector>
 
 namespace ui {
+
+// Moves the calling thread to a desktop of its own, named after the process ("oroscape-test-<pid>"), so
+// that test programs running at the same time do not share the foreground, the focus, the window
+// stacking or the cursor (under Wine the windows still show on the one X display, but each desktop keeps
+// its own foreground, focus and Z order, so real input reaches the right program). Call it first in
+// main, on the thread that will make the modal calls, before that thread has any window. Scripts follow
+// the UI thread's desktop on their own. Returns false (and the thread stays where it was) on failure.
+// With the environment variable OROSCAPE_UI_OWN_DESKTOP=1, every program that uses the driver does
+// this on its main thread before main runs (a setting for a whole test run).
+bool UseOwnDesktop();
 
 // Default bound of every wait, in milliseconds. The environment variable OROSCAPE_UI_TIMEOUT_MS
 // overrides it (slow machines); a Script can change it for its own steps.
@@ -82,9 +100,14 @@ public:
     HWND WaitWindow(const wchar_t* caption, const wchar_t* cls = nullptr);
     // Waits for the innermost modal window: the topmost visible top-level window of the UI thread that
     // owns no other visible one (the message box above a dialog above its owner). Optional class filter.
-    HWND WaitModal(const wchar_t* cls = nullptr);
+    // After a click that opens a nested dialog, pass the clicked dialog as `above`: until the nested one
+    // shows, the clicked one is still the innermost, and it is never returned.
+    HWND WaitModal(const wchar_t* cls = nullptr, HWND above = nullptr);
     // Waits for a window to be destroyed or hidden.
     void WaitGone(HWND hwnd);
+    // Whether the modal call has returned; waits for it (a last step that closes the dialog).
+    bool ModalReturned() const;
+    void WaitReturned();
     // Polls a condition in short slices until it holds; fails with `what` at the bound.
     void WaitFor(const std::function<bool()>& condition, const std::string& what);
     void WaitText(HWND hwnd, const std::wstring& text);
@@ -157,7 +180,6 @@ private:
     friend class Script;
     struct Shared;
     explicit Ctx(std::shared_ptr<Shared> shared);
-    void CheckAlive(const char* what);
     // SendMessageTimeout with the step bound; fails on a timeout or a vanished window. A message that
     // carries a pointer passes `abandon`, which gives up the pointed-to heap block on a timeout (the UI
     // thread may still read or write it later).

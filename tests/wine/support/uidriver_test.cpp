@@ -5,10 +5,14 @@
 #include "uidriver.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <prsht.h>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +32,11 @@ enum : int {
     IDC_ASK = 105,
     IDC_PANEL = 106,
     IDC_HIDDEN_PANEL = 107,
+    IDC_CHECK = 108,
+    IDC_COLOR = 109,
+    IDC_OPEN = 110,
     IDC_INNER = 201,  // an edit inside each panel
+    IDC_PAGE_EDIT = 301,
 };
 
 // What the dialog saw; written on the UI thread, read by steps through RunOnUi or after the call.
@@ -40,6 +48,8 @@ struct DialogState {
     std::wstring comboText;
     int doubleClickedItem = -2;
     int boxResult = 0;
+    int colorResult = -1;  // ChooseColorW's result
+    int openResult = -1;   // GetOpenFileNameW's result
     std::wstring textAtOk;
     HWND innerVisible = nullptr;
     HWND innerHidden = nullptr;
@@ -183,6 +193,29 @@ INT_PTR CALLBACK TestDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         case IDC_ASK:
             st->boxResult = MessageBoxW(dlg, kBoxText, kBoxCaption, MB_OK | MB_ICONWARNING);
             return TRUE;
+        case IDC_COLOR: {
+            static COLORREF custom[16];
+            CHOOSECOLORW cc{};
+            cc.lStructSize = sizeof cc;
+            cc.hwndOwner = dlg;
+            cc.rgbResult = kSwatch;
+            cc.lpCustColors = custom;
+            cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+            st->colorResult = ChooseColorW(&cc);
+            return TRUE;
+        }
+        case IDC_OPEN: {
+            wchar_t file[MAX_PATH] = L"";
+            OPENFILENAMEW ofn{};
+            ofn.lStructSize = sizeof ofn;
+            ofn.hwndOwner = dlg;
+            ofn.lpstrFilter = L"DEM (*.dem)\0*.dem\0";
+            ofn.lpstrFile = file;
+            ofn.nMaxFile = MAX_PATH;
+            ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST;
+            st->openResult = GetOpenFileNameW(&ofn);
+            return TRUE;
+        }
         case IDOK: {
             wchar_t buf[64] = L"";
             GetDlgItemTextW(dlg, IDC_EDIT, buf, 64);
@@ -207,6 +240,9 @@ const Template& TestTemplate() {
         t.Item(0, WC_LISTVIEWW, L"", IDC_LIST, LVS_REPORT | WS_BORDER | WS_TABSTOP, 7, 60, 120, 60);
         t.Item(0x85, nullptr, L"", IDC_COMBO, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 7, 27, 100, 80);
         t.Item(0x80, nullptr, L"提示", IDC_ASK, BS_PUSHBUTTON | WS_TABSTOP, 115, 27, 50, 14);
+        t.Item(0x80, nullptr, L"平滑", IDC_CHECK, BS_AUTOCHECKBOX | WS_TABSTOP, 170, 7, 50, 14);
+        t.Item(0x80, nullptr, L"颜色", IDC_COLOR, BS_PUSHBUTTON | WS_TABSTOP, 170, 27, 50, 14);
+        t.Item(0x80, nullptr, L"打开", IDC_OPEN, BS_PUSHBUTTON | WS_TABSTOP, 225, 27, 50, 14);
         t.Item(0x80, nullptr, L"确定", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 170, 148, 50, 14);
         t.Item(0x80, nullptr, L"取消", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 225, 148, 50, 14);
         return t;
@@ -227,28 +263,56 @@ T OnUi(ui::Ctx& c, const T& field) {
     return v;
 }
 
-// Collects the failures reported while it lives: on any thread (around Script::Run), or on the current
-// thread only (inside a step, where the driver collects the step's own results).
+// Collects the failures reported from its construction until the first look at what it caught: on
+// any thread (around Script::Run), or on the current thread only (inside a step, where the driver
+// collects the step's own results). Looking ends the trap, so the checks that follow report normally.
 class FailureTrap {
 public:
-    explicit FailureTrap(bool allThreads = true)
-        : reporter_(allThreads ? ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ALL_THREADS
-                               : ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD,
-                    &results_) {}
-    int count() const { return results_.size(); }
-    const ::testing::TestPartResultArray& results() const { return results_; }
-    std::string all() const {
+    explicit FailureTrap(bool allThreads = true) {
+        reporter_.emplace(allThreads ? ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ALL_THREADS
+                                     : ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD,
+                          &results_);
+    }
+    int count() { return caught().size(); }
+    const ::testing::TestPartResultArray& caught() {
+        reporter_.reset();
+        return results_;
+    }
+    std::string all() {
         std::string s;
-        for (int i = 0; i < results_.size(); ++i) s += std::string(results_.GetTestPartResult(i).message()) + "\n";
+        for (int i = 0; i < caught().size(); ++i) s += std::string(results_.GetTestPartResult(i).message()) + "\n";
         return s;
     }
 
 private:
     ::testing::TestPartResultArray results_;
-    ::testing::ScopedFakeTestPartResultReporter reporter_;
+    std::optional<::testing::ScopedFakeTestPartResultReporter> reporter_;
 };
 
 // ---- the driver against the dialog ----
+
+std::wstring DesktopName(DWORD thread) {
+    wchar_t name[128] = L"";
+    DWORD len = 0;
+    GetUserObjectInformationW(GetThreadDesktop(thread), UOI_NAME, name, sizeof name, &len);
+    return name;
+}
+
+TEST(UiDriver, RunsOnADesktopOfItsOwnAndTheDriverFollows) {
+    const std::wstring own = L"oroscape-test-" + std::to_wstring(GetCurrentProcessId());
+    EXPECT_EQ(own, DesktopName(GetCurrentThreadId()));  // set by main
+    EXPECT_TRUE(ui::UseOwnDesktop());                    // a second call changes nothing
+    EXPECT_EQ(own, DesktopName(GetCurrentThreadId()));
+    DialogState st;
+    std::wstring driverDesktop;
+    ui::Script s;
+    s.Step("look and close", [&](ui::Ctx& c) {
+        driverDesktop = DesktopName(GetCurrentThreadId());
+        c.Click(c.WaitWindow(kCaption), IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, s.Run([&] { return ShowTestDialog(st); }));
+    EXPECT_EQ(own, driverDesktop);
+}
 
 TEST(UiDriver, FindsReadsTypesClicksAndSelects) {
     DialogState st;
@@ -293,6 +357,14 @@ TEST(UiDriver, FindsReadsTypesClicksAndSelects) {
         c.MouseClick(c.Item(c.Get("dlg"), IDC_COUNT));
         EXPECT_EQ(3, OnUi(c, st.clicks));
     });
+    s.Step("check box states", [](ui::Ctx& c) {
+        HWND box = c.Item(c.Get("dlg"), IDC_CHECK);
+        EXPECT_EQ(BST_UNCHECKED, c.CheckState(box));
+        c.Click(box);
+        EXPECT_TRUE(c.Checked(box));
+        c.MouseClick(box, POINT{5, 5});
+        EXPECT_FALSE(c.Checked(box));
+    });
     s.Step("select combo items", [&st](ui::Ctx& c) {
         HWND combo = c.Item(c.Get("dlg"), IDC_COMBO);
         EXPECT_EQ(3, c.ComboCount(combo));
@@ -336,7 +408,7 @@ TEST(UiDriver, FindsReadsTypesClicksAndSelects) {
     INT_PTR r = s.Run([&] { return ShowTestDialog(st); });
     EXPECT_EQ(IDOK, r);
     EXPECT_TRUE(s.Succeeded());
-    EXPECT_EQ(10u, s.StepsDone());
+    EXPECT_EQ(11u, s.StepsDone());
     EXPECT_EQ(L"完成", st.textAtOk);
 }
 
@@ -347,7 +419,7 @@ TEST(UiDriver, ReadsAndDismissesANestedMessageBox) {
         HWND d = c.WaitWindow(kCaption, L"#32770");
         c.Set("dlg", d);
         c.Click(d, IDC_ASK);  // returns although the click's handler is inside MessageBox
-        HWND box = c.WaitModal(L"#32770");
+        HWND box = c.WaitModal(L"#32770", d);
         EXPECT_NE(d, box);
         EXPECT_EQ(box, c.WaitWindow(kBoxCaption, L"#32770"));
         EXPECT_EQ(d, GetWindow(box, GW_OWNER));
@@ -414,7 +486,6 @@ TEST(UiDriver, AWindowThatNeverComesFailsTheStepAndTheDialogIsClosed) {
 TEST(UiDriver, TheRescueClosesANestedMessageBoxFirst) {
     DialogState st;
     ui::Script s;
-    s.SetTimeout(1500);
     s.Step("open the box, then fail", [](ui::Ctx& c) {
         c.Click(c.WaitWindow(kCaption), IDC_ASK);
         c.WaitWindow(kBoxCaption, L"#32770");
@@ -426,6 +497,153 @@ TEST(UiDriver, TheRescueClosesANestedMessageBoxFirst) {
     EXPECT_NE(std::string::npos, trap.all().find("deliberate failure with a message box open"));
     EXPECT_NE(0, st.boxResult);  // the message box returned ...
     EXPECT_EQ(IDCANCEL, r);      // ... then the dialog
+}
+
+TEST(UiDriver, CommonDialogsOpenedFromTheDialogAreDrivenAndRescued) {
+    DialogState st;
+    ui::Script s;
+    s.Step("choose a colour", [](ui::Ctx& c) {
+        HWND d = c.WaitWindow(kCaption);
+        c.Set("dlg", d);
+        c.Click(d, IDC_COLOR);
+        HWND color = c.WaitModal(L"#32770", d);
+        EXPECT_NE(d, color);
+        EXPECT_EQ(d, GetWindow(color, GW_OWNER));
+        c.Click(color, IDOK);
+        c.WaitGone(color);
+    });
+    s.Step("open a file dialog, then fail", [&st](ui::Ctx& c) {
+        c.WaitFor([&] { return OnUi(c, st.colorResult) != -1; }, "ChooseColorW to return");
+        EXPECT_EQ(TRUE, OnUi(c, st.colorResult));
+        HWND d = c.Get("dlg");
+        c.Click(d, IDC_OPEN);
+        HWND open = c.WaitModal(L"#32770", d);
+        EXPECT_NE(d, open);
+        c.Item(open, 1136);  // the file-type combo: it is the file dialog
+        c.Fail("deliberate failure with a file dialog open");
+    });
+    FailureTrap trap;
+    INT_PTR r = s.Run([&] { return ShowTestDialog(st); });
+    ASSERT_EQ(1, trap.count()) << trap.all();
+    EXPECT_NE(std::string::npos, trap.all().find("deliberate failure with a file dialog open")) << trap.all();
+    EXPECT_EQ(TRUE, st.colorResult);
+    EXPECT_EQ(FALSE, st.openResult);  // cancelled by the rescue
+    EXPECT_EQ(IDCANCEL, r);
+}
+
+TEST(UiDriver, TheRescueAlsoClosesHiddenDialogs) {
+    DialogState st;
+    ui::Script s;
+    s.Step("hide the dialog and its colour dialog, then fail", [](ui::Ctx& c) {
+        HWND d = c.WaitWindow(kCaption);
+        c.Click(d, IDC_COLOR);
+        HWND color = c.WaitModal(L"#32770", d);
+        c.RunOnUi([&] {
+            ShowWindow(color, SW_HIDE);
+            ShowWindow(d, SW_HIDE);
+        });
+        EXPECT_TRUE(c.TopWindows().empty());
+        c.Fail("deliberate failure with only hidden dialogs");
+    });
+    FailureTrap trap;
+    INT_PTR r = s.Run([&] { return ShowTestDialog(st); });
+    ASSERT_EQ(1, trap.count()) << trap.all();
+    EXPECT_NE(std::string::npos, trap.all().find("deliberate failure with only hidden dialogs")) << trap.all();
+    EXPECT_EQ(FALSE, st.colorResult);  // the colour dialog first ...
+    EXPECT_EQ(IDCANCEL, r);            // ... then the dialog
+}
+
+INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) { return msg == WM_INITDIALOG; }
+
+INT_PTR ShowTestSheet() {
+    static Template page = [] {
+        Template t(L"分层", 200, 100);
+        t.Item(0x81, nullptr, L"页内", IDC_PAGE_EDIT, WS_BORDER | WS_TABSTOP, 7, 7, 100, 14);
+        return t;
+    }();
+    PROPSHEETPAGEW psp{};
+    psp.dwSize = sizeof psp;
+    psp.dwFlags = PSP_DLGINDIRECT;
+    psp.hInstance = GetModuleHandleW(nullptr);
+    psp.pResource = page.get();
+    psp.pfnDlgProc = PageProc;
+    HPROPSHEETPAGE pages[1] = {CreatePropertySheetPageW(&psp)};
+    PROPSHEETHEADERW psh{};
+    psh.dwSize = sizeof psh;
+    psh.dwFlags = PSH_NOAPPLYNOW;
+    psh.hInstance = GetModuleHandleW(nullptr);
+    psh.pszCaption = L"属性表";
+    psh.nPages = 1;
+    psh.phpage = pages;
+    return PropertySheetW(&psh);
+}
+
+TEST(UiDriver, PropertySheetPagesAreSearchedAndTheSheetIsRescued) {
+    ui::Script s;
+    s.Step("read the page, then fail", [](ui::Ctx& c) {
+        HWND sheet = c.WaitWindow(L"属性表", L"#32770");
+        EXPECT_EQ(nullptr, GetDlgItem(sheet, IDC_PAGE_EDIT));
+        HWND edit = c.Item(sheet, IDC_PAGE_EDIT);
+        EXPECT_EQ(L"页内", c.Text(edit));
+        c.Item(sheet, 0x3020);  // the tab control
+        c.Fail("deliberate failure with a property sheet open");
+    });
+    FailureTrap trap;
+    INT_PTR r = s.Run([] { return ShowTestSheet(); });
+    ASSERT_EQ(1, trap.count()) << trap.all();
+    EXPECT_NE(std::string::npos, trap.all().find("deliberate failure with a property sheet open")) << trap.all();
+    EXPECT_EQ(0, r);  // cancelled
+
+    ui::Script ok;
+    ok.Step("OK", [](ui::Ctx& c) {
+        HWND sheet = c.WaitWindow(L"属性表", L"#32770");
+        c.SetText(c.Item(sheet, IDC_PAGE_EDIT), L"改");
+        c.Click(sheet, IDOK);
+        c.WaitReturned();
+    });
+    EXPECT_GT(ok.Run([] { return ShowTestSheet(); }), 0);
+    EXPECT_TRUE(ok.Succeeded());
+}
+
+// A modal loop in the property sheet's manner: it looks at its end flag only when GetMessage returns.
+bool flagLoopEnded = false;
+
+INT_PTR CALLBACK FlagDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
+        flagLoopEnded = true;
+        return TRUE;
+    }
+    return msg == WM_INITDIALOG;
+}
+
+int RunFlagLoop() {
+    flagLoopEnded = false;
+    HWND dlg = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), TestTemplate().get(), nullptr, FlagDialogProc, 0);
+    if (!dlg) return -1;
+    ShowWindow(dlg, SW_SHOW);
+    MSG msg;
+    while (!flagLoopEnded && GetMessageW(&msg, nullptr, 0, 0)) {
+        if (!IsDialogMessageW(dlg, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    DestroyWindow(dlg);
+    return flagLoopEnded ? 1 : 0;
+}
+
+TEST(UiDriver, ActionsWakeLoopsThatCheckTheirEndAfterGetMessage) {
+    ui::Script s;
+    s.Step("end the loop with a WM_COMMAND", [](ui::Ctx& c) {
+        HWND d = c.WaitWindow(kCaption);
+        c.RunOnUi([&] { SetFocus(GetDlgItem(d, IDC_COUNT)); });  // no caret, so no blink timer either
+        c.UpdateNow(d);
+        c.Flush();  // nothing left to wake the loop but the action itself
+        c.Command(d, IDOK);
+        c.WaitReturned();
+    });
+    EXPECT_EQ(1, s.Run([] { return RunFlagLoop(); }));
+    EXPECT_TRUE(s.Succeeded());
 }
 
 TEST(UiDriver, AModalCallThatOutlivesTheScriptIsReportedAndClosed) {
@@ -444,56 +662,72 @@ TEST(UiDriver, AModalCallThatOutlivesTheScriptIsReportedAndClosed) {
 TEST(UiDriver, StepsLeftWhenTheModalCallReturnsAreReported) {
     DialogState st;
     ui::Script s;
-    s.SetTimeout(1000);
-    s.Step("close at once", [](ui::Ctx& c) { c.Click(c.WaitWindow(kCaption), IDCANCEL); });
-    s.Step("wait for a second dialog", [](ui::Ctx& c) { c.WaitWindow(L"第二个对话框"); });
+    s.Step("close at once", [](ui::Ctx& c) {
+        c.Click(c.WaitWindow(kCaption), IDCANCEL);
+        c.WaitReturned();
+        EXPECT_TRUE(c.ModalReturned());
+    });
+    s.Step("never runs", [](ui::Ctx&) {});
     FailureTrap trap;
     INT_PTR r = s.Run([&] { return ShowTestDialog(st); });
-    EXPECT_EQ(IDCANCEL, r);
     ASSERT_EQ(1, trap.count()) << trap.all();
-    std::string m = trap.all();
-    // Either the step saw the call return while waiting, or it never started.
-    EXPECT_TRUE(m.find("the modal call returned before window") != std::string::npos ||
-                m.find("steps not run: 'wait for a second dialog'") != std::string::npos)
-        << m;
+    EXPECT_EQ(IDCANCEL, r);
+    EXPECT_NE(std::string::npos, trap.all().find("the modal call returned after 1 of 2 steps; steps not run: 'never runs'"))
+        << trap.all();
     EXPECT_EQ(1u, s.StepsDone());
+
+    // A step still waiting when the call returns fails at once, naming what it waited for.
+    ui::Script s2;
+    s2.Step("close at once", [](ui::Ctx& c) { c.Click(c.WaitWindow(kCaption), IDCANCEL); });
+    s2.Step("wait for a second dialog", [](ui::Ctx& c) {
+        c.WaitFor([&] { return c.ModalReturned(); }, "the call to return");
+        c.WaitWindow(L"第二个对话框");
+    });
+    FailureTrap trap2;
+    r = s2.Run([&] { return ShowTestDialog(st); });
+    ASSERT_EQ(1, trap2.count()) << trap2.all();
+    EXPECT_EQ(IDCANCEL, r);
+    EXPECT_NE(std::string::npos, trap2.all().find("'wait for a second dialog' failed: the modal call returned before "
+                                                  "window \""))
+        << trap2.all();
+    EXPECT_EQ(1u, s2.StepsDone());
 }
 
 TEST(UiDriver, FailedHelpersFailTheirStep) {
     DialogState st;
     ui::Script s;
-    s.SetTimeout(800);
     s.Step("click a disabled button", [](ui::Ctx& c) {
         HWND d = c.WaitWindow(kCaption);
         c.RunOnUi([&] { EnableWindow(GetDlgItem(d, IDC_COUNT), FALSE); });
         c.Click(d, IDC_COUNT);
     });
     FailureTrap trap;
-    s.Run([&] { return ShowTestDialog(st); });
+    INT_PTR r = s.Run([&] { return ShowTestDialog(st); });
     ASSERT_EQ(1, trap.count()) << trap.all();
     EXPECT_NE(std::string::npos, trap.all().find("is disabled")) << trap.all();
+    EXPECT_EQ(IDCANCEL, r);
     EXPECT_EQ(0, st.clicks);
 
     ui::Script s2;
-    s2.SetTimeout(800);
     s2.Step("look for a missing control", [](ui::Ctx& c) { c.Item(c.WaitWindow(kCaption), 4242); });
     FailureTrap trap2;
-    s2.Run([&] { return ShowTestDialog(st); });
+    r = s2.Run([&] { return ShowTestDialog(st); });
     ASSERT_EQ(1, trap2.count()) << trap2.all();
+    EXPECT_EQ(IDCANCEL, r);
     EXPECT_NE(std::string::npos, trap2.all().find("no control with id 4242")) << trap2.all();
 
     ui::Script s3;
-    s3.SetTimeout(800);
     s3.Step("a fatal assertion", [](ui::Ctx& c) {
         c.WaitWindow(kCaption);
         ASSERT_EQ(1, 2) << "deliberate";
     });
     s3.Step("never runs", [](ui::Ctx&) {});
     FailureTrap trap3;
-    EXPECT_EQ(IDCANCEL, s3.Run([&] { return ShowTestDialog(st); }));
+    r = s3.Run([&] { return ShowTestDialog(st); });
     // The assertion, named after its step, then the step's failure; the second step never runs.
     ASSERT_EQ(2, trap3.count()) << trap3.all();
-    EXPECT_TRUE(trap3.results().GetTestPartResult(0).fatally_failed());
+    EXPECT_EQ(IDCANCEL, r);
+    EXPECT_TRUE(trap3.caught().GetTestPartResult(0).fatally_failed());
     EXPECT_NE(std::string::npos, trap3.all().find("[UI step 'a fatal assertion']")) << trap3.all();
     EXPECT_NE(std::string::npos, trap3.all().find("deliberate")) << trap3.all();
     EXPECT_NE(std::string::npos, trap3.all().find("'a fatal assertion' failed: a fatal assertion failed; steps not run: 'never runs'"))
@@ -520,13 +754,18 @@ TEST(MsgRecorder, ComparesWithOptionalEntriesAndMasks) {
                            "present optional"));
     // Each kind of mismatch is one failure.
     FailureTrap trap;
-    EXPECT_FALSE(rec.Expect({{WM_SETTEXT, ui::kLParam, 0, 12}, {WM_COMMAND, p, 0, 0}}, "lParam"));
-    EXPECT_FALSE(rec.Expect({{WM_SETTEXT, 0, 0, 0}, {WM_COMMAND, p | ui::kWParam, MAKEWPARAM(5, EN_UPDATE), 0}},
-                            "wParam"));
-    EXPECT_FALSE(rec.Expect({{WM_SETTEXT, 0, 0, 0}, {WM_COMMAND, 0, 0, 0}}, "not the parent"));
-    EXPECT_FALSE(rec.Expect({{WM_SETTEXT, 0, 0, 0}}, "extra"));
-    EXPECT_FALSE(rec.Expect({{WM_SETTEXT, 0, 0, 0}, {WM_COMMAND, p, 0, 0}, {WM_CLOSE, 0, 0, 0}}, "missing"));
-    ASSERT_EQ(5, trap.count());
+    bool matched[5] = {
+        rec.Expect({{WM_SETTEXT, ui::kLParam, 0, 12}, {WM_COMMAND, p, 0, 0}}, "lParam"),
+        rec.Expect({{WM_SETTEXT, 0, 0, 0}, {WM_COMMAND, p | ui::kWParam, MAKEWPARAM(5, EN_UPDATE), 0}}, "wParam"),
+        rec.Expect({{WM_SETTEXT, 0, 0, 0}, {WM_COMMAND, 0, 0, 0}}, "not the parent"),
+        rec.Expect({{WM_SETTEXT, 0, 0, 0}}, "extra"),
+        rec.Expect({{WM_SETTEXT, 0, 0, 0}, {WM_COMMAND, p, 0, 0}, {WM_CLOSE, 0, 0, 0}}, "missing"),
+    };
+    ASSERT_EQ(5, trap.count()) << trap.all();
+    for (bool m : matched) EXPECT_FALSE(m);
+    EXPECT_NE(std::string::npos, trap.all().find("not the parent: message sequence differs: expected #1 WM_COMMAND, "
+                                                 "recorded #1 WM_COMMAND wp=0x3000005 lp=0x16 (parent)"))
+        << trap.all();
     EXPECT_NE(std::string::npos, trap.all().find("lParam: message sequence differs: expected #0 WM_SETTEXT lp=0xc, "
                                                  "recorded #0 WM_SETTEXT wp=0x0 lp=0xb"))
         << trap.all();
@@ -541,6 +780,9 @@ TEST(MsgRecorder, ComparesWithOptionalEntriesAndMasks) {
 
 // Lets the dialog finish what it has queued and painting, then forgets what was recorded so far.
 void Quiet(ui::Ctx& c, HWND dlg, ui::MsgRecorder& rec) {
+    // Active first: another program on the display may have taken the focus, and the click below
+    // would then record the whole activation.
+    c.RunOnUi([&] { SetForegroundWindow(dlg); });
     c.Flush();
     c.UpdateNow(dlg);
     rec.Clear();
@@ -579,21 +821,28 @@ TEST(UiDriver, RecordsMessageSequences) {
         bool matched = rec.Expect({{WM_SETTEXT, 0, 0, 0},
                                    {WM_COMMAND, ui::kParent | ui::kWParam, MAKEWPARAM(IDC_EDIT, EN_KILLFOCUS), 0}},
                                   "deliberately wrong");
-        EXPECT_FALSE(matched);
         ASSERT_EQ(1, trap.count());
+        EXPECT_FALSE(matched);
         std::string m = trap.all();
         EXPECT_NE(std::string::npos, m.find("deliberately wrong")) << m;
         EXPECT_NE(std::string::npos, m.find("expected #1 WM_COMMAND wp=0x2000065 (parent)")) << m;
         EXPECT_NE(std::string::npos, m.find("#0 WM_SETTEXT")) << m;
         Quiet(c, d, rec);
         // A missing entry at the end, and an extra one, are mismatches too.
-        FailureTrap trap2(false);
         c.SetText(c.Item(d, IDC_EDIT), L"1");
-        EXPECT_FALSE(rec.Expect({}, "nothing expected"));
-        EXPECT_FALSE(rec.Expect({{WM_SETTEXT, 0, 0, 0}, {WM_COMMAND, ui::kParent, 0, 0}, {WM_COMMAND, ui::kParent, 0, 0},
-                                 {WM_COMMAND, ui::kParent, 0, 0}},
-                                "too much expected"));
-        EXPECT_EQ(2, trap2.count());
+        FailureTrap trap2(false);
+        bool none = rec.Expect({}, "nothing expected");
+        bool tooMuch = rec.Expect({{WM_SETTEXT, 0, 0, 0}, {WM_COMMAND, ui::kParent, 0, 0},
+                                   {WM_COMMAND, ui::kParent, 0, 0}, {WM_COMMAND, ui::kParent, 0, 0}},
+                                  "too much expected");
+        EXPECT_EQ(2, trap2.count()) << trap2.all();
+        EXPECT_FALSE(none);
+        EXPECT_FALSE(tooMuch);
+        EXPECT_NE(std::string::npos, trap2.all().find("nothing expected: message sequence differs: all expected "
+                                                      "messages seen, then unexpected #0 WM_SETTEXT"))
+            << trap2.all();
+        EXPECT_NE(std::string::npos, trap2.all().find("expected #3 WM_COMMAND (parent), the recording ended"))
+            << trap2.all();
     });
     s.Step("BM_CLICK", [&](ui::Ctx& c) {
         HWND d = c.Get("dlg");
@@ -684,10 +933,11 @@ std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
+// A name of its own in the temporary folder: test programs sharing a Wine prefix share that folder.
 std::wstring TempPath(const wchar_t* name) {
     wchar_t dir[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name;
+    return std::wstring(dir) + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
 }
 
 TEST(Png, ChecksumsMatchKnownValues) {
@@ -825,13 +1075,9 @@ TEST(Png, ScreenshotOnlyWhenRequested) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (GetEnvironmentVariableW(L"DBG_DESK", nullptr, 0)) {
-        wchar_t name[64];
-        wsprintfW(name, L"oroscape-%lu", GetCurrentProcessId());
-        HDESK d = CreateDesktopW(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-        printf("desk %p set %d\n", (void*)d, SetThreadDesktop(d));
-    }
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    // Real input needs the foreground: keep other test programs on the display out of the way.
+    if (!ui::UseOwnDesktop()) std::fprintf(stderr, "uidriver_test: no desktop of its own, error %lu\n", GetLastError());
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&icc);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,224 @@
+#include "afx/afxsheet.h"
+
+IMPLEMENT_DYNAMIC(CPropertyPage, CDialog)
+IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
+
+namespace {
+
+// The sheet whose PropertySheetW call runs on this thread, until the platform
+// reports the sheet window built (PSCB_INITIALIZED).
+DWORD PendingSheetSlot()
+{
+    static DWORD slot = TlsAlloc();
+    return slot;
+}
+
+CPropertySheet* TakePendingSheet()
+{
+    DWORD slot = PendingSheetSlot();
+    if (slot == TLS_OUT_OF_INDEXES)
+        return nullptr;
+    CPropertySheet* sheet = static_cast<CPropertySheet*>(TlsGetValue(slot));
+    TlsSetValue(slot, nullptr);
+    return sheet;
+}
+
+CPropertySheet* SetPendingSheet(CPropertySheet* sheet)
+{
+    DWORD slot = PendingSheetSlot();
+    if (slot == TLS_OUT_OF_INDEXES)
+        return nullptr;
+    CPropertySheet* previous = static_cast<CPropertySheet*>(TlsGetValue(slot));
+    TlsSetValue(slot, sheet);
+    return previous;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// CPropertyPage
+
+CPropertyPage::CPropertyPage(UINT nIDTemplate) : CDialog(nIDTemplate, nullptr) {}
+
+PROPSHEETPAGEW CPropertyPage::BuildPage() const
+{
+    PROPSHEETPAGEW psp;
+    ZeroMemory(&psp, sizeof(psp));
+    psp.dwSize = sizeof(psp);
+    psp.dwFlags = PSP_DEFAULT;  // the tab shows the template's caption
+    psp.hInstance = AfxGetResourceHandle();
+    psp.pszTemplate = MAKEINTRESOURCEW(m_nIDTemplate);
+    psp.pfnDlgProc = &CPropertyPage::AfxPropPageProc;
+    psp.lParam = reinterpret_cast<LPARAM>(this);
+    return psp;
+}
+
+INT_PTR CALLBACK CPropertyPage::AfxPropPageProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg != WM_INITDIALOG)
+        return CDialog::AfxDlgProc(hWnd, msg, wp, lp);
+    // The platform passes its copy of the page's entry; its lParam is the object.
+    const PROPSHEETPAGEW* psp = reinterpret_cast<const PROPSHEETPAGEW*>(lp);
+    CPropertyPage* page = psp != nullptr ? reinterpret_cast<CPropertyPage*>(psp->lParam) : nullptr;
+    if (page != nullptr)
+        page->m_bFirstSetActive = TRUE;  // a new window: its first activation writes nothing
+    return CDialog::AfxDlgProc(hWnd, msg, wp, reinterpret_cast<LPARAM>(page));
+}
+
+BOOL CPropertyPage::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    // The sheet tells its pages with WM_NOTIFY from the sheet window; notes from
+    // the page's own controls (a spin's UDN_DELTAPOS) are not the sheet's.
+    // The page's window procedure is the layer's, so the value stored in
+    // *pResult is what the sheet's SendMessage returns: the direct return is
+    // the rule here, not DWLP_MSGRESULT, which only the dialog manager's
+    // default procedure would hand back.
+    if (message == WM_NOTIFY && m_hWnd != nullptr) {
+        const NMHDR* hdr = reinterpret_cast<const NMHDR*>(lParam);
+        if (hdr != nullptr && hdr->hwndFrom == ::GetParent(m_hWnd)) {
+            switch (hdr->code) {
+            case PSN_SETACTIVE:
+                *pResult = OnSetActive() ? 0 : -1;
+                return TRUE;
+            case PSN_KILLACTIVE:
+                // The platform's answer is "TRUE: the page is invalid, keep it".
+                *pResult = OnKillActive() ? FALSE : TRUE;
+                return TRUE;
+            case PSN_APPLY:
+                *pResult = OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
+                return TRUE;
+            case PSN_RESET:
+                OnReset();
+                *pResult = 0;
+                return TRUE;
+            case PSN_QUERYCANCEL:
+                *pResult = OnQueryCancel() ? FALSE : TRUE;
+                return TRUE;
+            default:
+                break;
+            }
+        }
+    }
+    return CDialog::OnWndMsg(message, wParam, lParam, pResult);
+}
+
+BOOL CPropertyPage::OnSetActive()
+{
+    if (m_bFirstSetActive)
+        m_bFirstSetActive = FALSE;
+    else
+        UpdateData(FALSE);
+    return TRUE;
+}
+
+BOOL CPropertyPage::OnKillActive()
+{
+    return UpdateData(TRUE);
+}
+
+BOOL CPropertyPage::OnApply()
+{
+    OnOK();
+    return TRUE;
+}
+
+void CPropertyPage::OnReset()
+{
+    OnCancel();
+}
+
+BOOL CPropertyPage::OnQueryCancel()
+{
+    return TRUE;
+}
+
+void CPropertyPage::SetModified(BOOL bChanged)
+{
+    if (m_hWnd == nullptr)
+        return;
+    ::SendMessageW(::GetParent(m_hWnd), bChanged ? PSM_CHANGED : PSM_UNCHANGED,
+                   reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+
+// ---------------------------------------------------------------------------
+// CPropertySheet
+
+CPropertySheet::CPropertySheet(const wchar_t* pszCaption, CWnd* pParentWnd, UINT iSelectPage)
+    : m_strCaption(pszCaption), m_pParentWnd(pParentWnd)
+{
+    ZeroMemory(&m_psh, sizeof(m_psh));
+    m_psh.dwSize = sizeof(m_psh);
+    m_psh.nStartPage = iSelectPage;
+}
+
+void CPropertySheet::AddPage(CPropertyPage* pPage)
+{
+    if (pPage != nullptr)
+        m_pages.push_back(pPage);
+}
+
+CPropertyPage* CPropertySheet::GetPage(int nPage) const
+{
+    if (nPage < 0 || nPage >= GetPageCount())
+        return nullptr;
+    return m_pages[static_cast<size_t>(nPage)];
+}
+
+CPropertyPage* CPropertySheet::GetActivePage() const
+{
+    if (m_hWnd == nullptr)
+        return nullptr;
+    HWND page = reinterpret_cast<HWND>(::SendMessageW(m_hWnd, PSM_GETCURRENTPAGEHWND, 0, 0));
+    return DYNAMIC_DOWNCAST(CPropertyPage, CWnd::FromHandlePermanent(page));
+}
+
+int CALLBACK CPropertySheet::AfxPropSheetCallback(HWND hWnd, UINT msg, LPARAM)
+{
+    if (msg != PSCB_INITIALIZED)
+        return 0;
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    CPropertySheet* sheet = TakePendingSheet();
+    if (sheet != nullptr && sheet->SubclassWindow(hWnd))
+        sheet->OnInitDialog();
+    return 0;
+}
+
+BOOL CPropertySheet::OnInitDialog()
+{
+    return TRUE;
+}
+
+INT_PTR CPropertySheet::DoModal()
+{
+    if (m_hWnd != nullptr || m_pages.empty())
+        return -1;
+
+    // The pages' entries are rebuilt for each run: the instance is the current
+    // module state's at this call.
+    std::vector<PROPSHEETPAGEW> entries;
+    entries.reserve(m_pages.size());
+    for (CPropertyPage* page : m_pages)
+        entries.push_back(page->BuildPage());
+
+    m_psh.dwSize = sizeof(m_psh);
+    m_psh.dwFlags |= PSH_PROPSHEETPAGE | PSH_USECALLBACK;
+    m_psh.hwndParent = CDialog::GetSafeOwner(m_pParentWnd);
+    m_psh.hInstance = AfxGetResourceHandle();
+    m_psh.pszCaption = m_strCaption;
+    m_psh.nPages = static_cast<UINT>(entries.size());
+    m_psh.ppsp = entries.data();
+    m_psh.pfnCallback = &CPropertySheet::AfxPropSheetCallback;
+    if (m_psh.nStartPage >= m_psh.nPages)
+        m_psh.nStartPage = 0;
+
+    CDialog::EnterModal();
+    CPropertySheet* outer = SetPendingSheet(this);
+    INT_PTR result = ::PropertySheetW(&m_psh);
+    SetPendingSheet(outer);
+    // The window is gone by now; make sure the object does not hold on to it.
+    if (m_hWnd != nullptr)
+        Detach();
+    m_pfnSuper = nullptr;
+    CDialog::LeaveModal();
+    return result;
+}

@@ -1,0 +1,22 @@
+// Resource and command ids of terrainview.exe.
+#pragma once
+
+#define IDR_MAINMENU          100
+#define IDR_ACCEL             101
+#define IDI_TERRAINVIEW       102
+
+// File
+#define IDM_OPEN_GRID         1001
+#define IDM_OPEN_IMAGE        1002
+#define IDM_EXIT              1003
+// View
+#define IDM_WIRE              1101
+#define IDM_RESET_VIEW        1102
+#define IDM_CLEAR_TEXTURE     1103
+// Settings: the library's dialogs
+#define IDM_HEIGHT_COLOR      1201
+#define IDM_MODEL_PARAMS      1202
+#define IDM_TEXTURE_FILE      1203
+#define IDM_TEXTURE_PARAMS    1204
+// Scene
+#define IDM_RECORD_PLAY       1301

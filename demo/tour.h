@@ -1,0 +1,24 @@
+// The scripted tour and the benchmark of terrainview.
+//   RunTour, RunBenchmark, TourLog.
+//
+// The tour drives every dialog of the library through a realistic change from inside the
+// program: the user-interface thread makes the library call exactly as the menu does, while a
+// driver thread finds the dialog by its caption, types and clicks, and takes pictures. Every
+// wait is bounded; a dialog that does not come up (an export that answers "not done") is
+// logged and skipped. After each change the tour checks that the view shows it.
+#pragma once
+
+#include <string>
+
+class TerrainViewer;
+
+// Runs the tour, writing tour_*.png and tour_log.txt into outDir (created when missing).
+// Returns 0 when every dialog that came up took its change and the view showed it, else 1.
+int RunTour(TerrainViewer& viewer, const std::wstring& outDir);
+
+// Measures the frame rate over a camera orbit and the time from WM_MODEL_APPLY to the
+// re-rendered frame; prints the figures and, when file is not empty, writes them there.
+int RunBenchmark(TerrainViewer& viewer, const std::wstring& file);
+
+// A line for the tour's log (kept until the log file is open; also printed). Any thread.
+void TourLog(const std::wstring& line);

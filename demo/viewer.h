@@ -1,0 +1,149 @@
+// terrainview's main window: the terrain, its menus and the calls into Oroscape.dll.
+//   TerrainViewer.
+//
+// Threads: everything here runs on the user-interface thread. The library's dialogs run their
+// modal loops inside the menu commands; the model sheet calls back with WM_MODEL_APPLY while
+// it is shown.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "demo/ascgrid.h"
+#include "demo/glscene.h"
+#include "demo/terrain.h"
+#include "demo/viewcheck.h"
+#include "oroscape.h"
+
+// Private messages of the main window (WM_APP range: WM_USER numbers belong to the library).
+const UINT WM_VIEWER_START = WM_APP + 1;      // runs the tour or the benchmark once the window is up
+const UINT WM_VIEWER_SNAPSHOT = WM_APP + 2;   // lParam: ViewerSnapshot*; sent by the tour's driver
+
+struct ViewerSnapshot {
+    std::wstring path;    // PNG of the whole main window, the terrain rendered anew
+    bool written = false;
+};
+
+class TerrainViewer {
+public:
+    struct Options {
+        std::wstring gridPath;   // empty: the sample beside the program
+        std::wstring tourDir;    // --tour OUTDIR
+        std::wstring benchFile;  // --bench [FILE]
+        bool tour = false;
+        bool bench = false;
+    };
+
+    TerrainViewer();
+    ~TerrainViewer();
+    TerrainViewer(const TerrainViewer&) = delete;
+    TerrainViewer& operator=(const TerrainViewer&) = delete;
+
+    // Makes the window, the OpenGL context and the model sheet, opens the grid. False (after
+    // telling the user) when the program cannot go on.
+    bool Create(HINSTANCE instance, const Options& options, int showCommand);
+    // The message loop; returns the exit code.
+    int Run();
+
+    // ---- commands (menu, tour, benchmark) ----
+    // Opens an elevation grid; a malformed one is reported and changes nothing.
+    bool OpenGrid(const std::wstring& path);
+    // _SetHeightColorDlg on the current layering; recolours on OK. Returns the dialog result.
+    int EditHeightColors();
+    // _ShowModelDialog; false when there is no model sheet.
+    bool EditModelParameters();
+    // _SelectTextureFile, then drapes the chosen bitmap. Returns the export's result.
+    int ChooseTextureFile();
+    // _SetTexParamDlg on the multi-band image, then drapes the chosen bands. Returns the
+    // export's result.
+    int ChooseTextureParameters();
+    // Records a camera orbit into an AVI file and plays it with _PlayAVIWnd. Returns the
+    // export's result, or 0 when nothing could be recorded.
+    int RecordAndPlay();
+
+    // ---- for the tour and the benchmark ----
+    HWND Window() const { return hwnd_; }
+    bool HasModelSheet() const { return sheet_ != nullptr; }
+    HMODELSHEET ModelSheet() const { return sheet_; }
+    const SceneLook& Look() const { return look_; }
+    OrbitCamera& Camera() { return camera_; }
+    void ResetView();
+    // The graticule over the surface, drawn in the model sheet's line colour.
+    void SetGridLines(bool on);
+    // Renders and shows a frame at once; returns the milliseconds it took (glFinish included).
+    double RenderNow();
+    // The view's rectangle in OpenGL window coordinates (bottom-left origin).
+    void ViewRect(int* x, int* y, int* w, int* h) const;
+    // Renders the view anew (mode Flat or Shaded) into the back buffer and reads it (RGBA,
+    // bottom row first), without showing it.
+    void RenderOffscreen(RenderMode mode, std::vector<uint8_t>* rgba, int* w, int* h);
+    // The distinct colours of the current layers.
+    std::vector<Rgb8> LayerPalette() const;
+    // Writes a PNG of the whole main window with the terrain rendered anew.
+    bool SaveWindowPicture(const std::wstring& path);
+    // Milliseconds from the arrival of the last WM_MODEL_APPLY to its frame on screen.
+    double LastApplyMs() const { return lastApplyMs_; }
+    unsigned LastApplyMask() const { return lastApplyMask_; }
+    int ApplyCount() const { return applyCount_; }
+    const std::wstring& ProgramDir() const { return programDir_; }
+    const std::wstring& RecordingPath() const { return recordingPath_; }
+    // Reports to the user: a message box, or the tour's log when the tour runs.
+    void Warn(const std::wstring& text);
+    void SetLogger(void (*log)(const std::wstring&)) { log_ = log; }
+    // What runs once the window is up in tour or benchmark mode; its result is the exit code.
+    void SetStartAction(std::function<int(TerrainViewer&)> action) { startAction_ = std::move(action); }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void OnCommand(int id);
+    void OnModelApply(unsigned mask);
+    void ReadModelValues(unsigned mask);
+    void LoadLookIntoSheet();
+    void InitLayersFromTable(const char* name);
+    void Recolour();
+    void UpdateStatus();
+    void Layout();
+    bool LoadBitmapTexture(const std::wstring& path, std::wstring* error);
+    bool ChooseImageFile();
+    // Runs a library call that shows a modal window, with the main window disabled as an
+    // owner is during a modal dialog.
+    template <class F>
+    auto Modal(F&& call) -> decltype(call());
+
+    HINSTANCE instance_ = nullptr;
+    HWND hwnd_ = nullptr;
+    HWND status_ = nullptr;
+    HACCEL accel_ = nullptr;
+    Options options_;
+    std::wstring programDir_;
+    std::wstring gridPath_;
+    std::wstring imagePath_;       // the multi-band image for the texture parameters
+    std::wstring recordingPath_;
+    std::wstring textureText_;     // status bar: what is draped
+    std::wstring applyText_;       // status bar: last WM_MODEL_APPLY
+
+    AscGrid grid_;
+    TerrainMesh mesh_;
+    GlScene scene_;
+    SceneLook look_;
+    OrbitCamera camera_;
+    HeightColorInfo layering_;     // the record the layering dialog edits
+    std::vector<TerrainLayer> layers_;
+
+    OROSCAPE_HOSTWND hostWnd_ = {nullptr, nullptr};
+    HMODELSHEET sheet_ = nullptr;
+    bool gridLines_ = false;
+    bool dragging_ = false;
+    POINT dragFrom_ = {0, 0};
+    bool inModal_ = false;
+    double lastApplyMs_ = 0.0;
+    unsigned lastApplyMask_ = 0;
+    int applyCount_ = 0;
+    void (*log_)(const std::wstring&) = nullptr;
+    std::function<int(TerrainViewer&)> startAction_;
+    int exitCode_ = 0;
+};

@@ -1,0 +1,43 @@
+#include "heightcolor/layercolumns.h"
+
+const int kLayerColumnChars[kLayerColumns] = {4, 5, 5, 4};
+
+int LayoutLayerColumns(int charWidth, int availableWidth, int nColumns, ColumnExtent* extents)
+{
+    if (extents == nullptr || nColumns <= 0)
+        return 0;
+    if (nColumns > kLayerColumns)
+        nColumns = kLayerColumns;
+    if (charWidth < 0)
+        charWidth = 0;
+    int totalChars = 0;
+    for (int i = 0; i < nColumns; ++i)
+        totalChars += kLayerColumnChars[i];
+    // 64-bit products: a silly font or list size must not overflow the edges.
+    const long long natural = static_cast<long long>(totalChars) * charWidth;
+    const bool scale = availableWidth > 0 && natural > availableWidth;
+    int chars = 0;
+    int x = 0;
+    for (int i = 0; i < nColumns; ++i) {
+        chars += kLayerColumnChars[i];
+        const long long edge = scale ? static_cast<long long>(chars) * availableWidth / totalChars
+                                     : static_cast<long long>(chars) * charWidth;
+        extents[i].left = x;
+        extents[i].right = edge > 0x3FFFFFFF ? 0x3FFFFFFF : static_cast<int>(edge);
+        x = extents[i].right;
+    }
+    return nColumns;
+}
+
+int LayerColumnAt(const ColumnExtent* extents, int nColumns, int x, int firstColumn)
+{
+    if (extents == nullptr)
+        return -1;
+    if (firstColumn < 0)
+        firstColumn = 0;
+    for (int i = firstColumn; i < nColumns; ++i) {
+        if (x >= extents[i].left && x < extents[i].right)
+            return i;
+    }
+    return -1;
+}

@@ -1,0 +1,63 @@
+#!/bin/bash
+# Runs every benchmark program of both architectures under Wine (inside a
+# virtual display) and writes BENCHMARKS.md: machine, date, and each figure as
+# the program printed it ("name: median <value> <unit> [ratio <r> ...]").
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+export WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+out=BENCHMARKS.md
+tmp=$(mktemp)
+
+n=90
+while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=:$n
+sleep 1
+
+{
+  echo "# Benchmarks"
+  echo
+  echo "Written by \`make bench\` ($(date -u '+%Y-%m-%d %H:%M UTC')). Medians of repeated runs under Wine"
+  echo "$(wine --version 2>/dev/null) in Xvfb; ratios compare the library with a raw Win32 baseline measured"
+  echo "in the same run. These are shared, noisy machines: read the ratios, not the absolute times."
+  echo
+  echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"
+  echo "$(free -g | awk '/Mem:/ {print $2}') GiB, $(. /etc/os-release; echo "$PRETTY_NAME")."
+  echo
+} > "$tmp"
+
+status=0
+for arch in i686 x86_64; do
+  bin=build/$arch/bin
+  [ -d "$bin" ] || continue
+  echo "## $arch" >> "$tmp"
+  echo >> "$tmp"
+  echo '| benchmark | figure |' >> "$tmp"
+  echo '|---|---|' >> "$tmp"
+  for exe in "$bin"/bench_*.exe "$bin"/terrainview.exe; do
+    [ -f "$exe" ] || continue
+    name=$(basename "$exe" .exe)
+    args=()
+    [ "$name" = terrainview ] && args=(--bench)
+    echo "== $arch $name"
+    lines=$(cd "$bin" && timeout 600 wine "./$name.exe" "${args[@]}" 2>/dev/null | tr -d '\r' | grep -E '^[A-Za-z0-9_]+: ')
+    if [ -z "$lines" ]; then
+      echo "| $name | (no figures: failed) |" >> "$tmp"
+      status=1
+      continue
+    fi
+    echo "$lines"
+    while IFS= read -r line; do
+      echo "| ${line%%:*} | ${line#*: } |" >> "$tmp"
+    done <<< "$lines"
+  done
+  echo >> "$tmp"
+done
+wineserver -k 2>/dev/null || true
+kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null
+mv "$tmp" "$out"
+echo "wrote $out"
+exit $status

@@ -1,0 +1,379 @@
+// bench_heightcolor: how fast the layering dialog comes up and repaints, under Wine.
+//
+//  1. From the call of _SetHeightColorDlg (table mode, a 256-entry table) until the dialog is
+//     idle with its 256 rows painted, against a plain Win32 dialog made from the same template
+//     of Oroscape.dll and filled with the same 256 rows through the raw API, in the same run.
+//     Goal: median ratio at most 1.25.
+//  2. A full repaint of the 256-row list (invalidate with erase, paint now).
+//
+// "Painted" is the end of the last WM_PAINT of the dialog or one of its controls: every window
+// of the thread is subclassed at creation to note when its paint returns; a timer (the lowest
+// priority message, so only when nothing else is pending) then ends the run.
+//
+// Usage: bench_heightcolor [runs]   (default 15; prints medians in milliseconds)
+#include <windows.h>
+#include <commctrl.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "oroscape.h"
+#include "res/resource.h"
+
+namespace {
+
+LARGE_INTEGER g_freq;
+
+double Now()
+{
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(g_freq.QuadPart);
+}
+
+double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0.0;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2.0;
+}
+
+// ---- a host directory with one 256-entry table -------------------------------------------
+
+std::string g_hostDir;
+
+void WriteTable()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    g_hostDir = std::string(temp) + "oroscape_bench_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(g_hostDir.c_str(), nullptr);
+    CreateDirectoryA((g_hostDir + "\\HeightLut").c_str(), nullptr);
+    std::vector<unsigned char> bytes(396 + 6 * 256, 0);
+    memcpy(bytes.data(), "COLORLUT", 8);
+    strcpy(reinterpret_cast<char*>(bytes.data()) + 8, "terrain");
+    strcpy(reinterpret_cast<char*>(bytes.data()) + 136, "USER_DEFINE");
+    bytes[392] = 0;
+    bytes[393] = 1;  // 256
+    for (int i = 0; i < 256; ++i) {
+        const unsigned short c[3] = {static_cast<unsigned short>(i << 8),
+                                     static_cast<unsigned short>((255 - i) << 8),
+                                     static_cast<unsigned short>((i * 7 % 256) << 8)};
+        memcpy(bytes.data() + 396 + 6 * i, c, 6);
+    }
+    HANDLE h = CreateFileA((g_hostDir + "\\HeightLut\\terrain.lut").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    SetEnvironmentVariableA("OROSCAPE_HOST_DIR", g_hostDir.c_str());
+}
+
+void RemoveTable()
+{
+    DeleteFileA((g_hostDir + "\\HeightLut\\terrain.lut").c_str());
+    RemoveDirectoryA((g_hostDir + "\\HeightLut").c_str());
+    RemoveDirectoryA(g_hostDir.c_str());
+}
+
+// ---- watching a run: paints, idle, repaints ----------------------------------------------
+
+struct Run {
+    double start = 0;
+    double lastPaint = 0;
+    double initDone = 0;    // WM_INITDIALOG handled
+    double firstPaint = 0;  // first paint of the dialog began
+    HWND dialog = nullptr;
+    bool repaint = false;           // also time full repaints of the list
+    std::vector<double> repaints;
+    int rows = 0;
+};
+
+Run* g_run = nullptr;
+std::map<HWND, WNDPROC> g_procs;
+HHOOK g_cbt = nullptr;
+
+LRESULT CALLBACK PaintWatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    const WNDPROC next = g_procs[hwnd];
+    if (msg == WM_PAINT && g_run != nullptr && g_run->firstPaint == 0)
+        g_run->firstPaint = Now();
+    const LRESULT result = CallWindowProcW(next, hwnd, msg, wp, lp);
+    if (msg == WM_PAINT && g_run != nullptr)
+        g_run->lastPaint = Now();
+    if (msg == WM_INITDIALOG && g_run != nullptr)
+        g_run->initDone = Now();
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
+        g_procs.erase(hwnd);
+    }
+    return result;
+}
+
+bool NeedsPaint(HWND hwnd)
+{
+    if (GetUpdateRect(hwnd, nullptr, FALSE))
+        return true;
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (NeedsPaint(child))
+            return true;
+    return false;
+}
+
+void CALLBACK IdleCheck(HWND, UINT, UINT_PTR id, DWORD)
+{
+    Run& run = *g_run;
+    if (run.dialog == nullptr || !IsWindowVisible(run.dialog) || NeedsPaint(run.dialog) ||
+        (HIWORD(GetQueueStatus(QS_ALLINPUT)) & ~QS_TIMER) != 0)
+        return;  // not idle yet
+    KillTimer(nullptr, id);
+    HWND list = GetDlgItem(run.dialog, IDC_LAYER_LIST);
+    run.rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    if (run.repaint) {
+        for (int i = 0; i < 30; ++i) {
+            const double t0 = Now();
+            RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            run.repaints.push_back(Now() - t0);
+        }
+    }
+    PostMessageW(run.dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+LRESULT CALLBACK CbtWatch(int code, WPARAM wp, LPARAM lp)
+{
+    if (code == HCBT_CREATEWND && g_run != nullptr) {
+        HWND hwnd = reinterpret_cast<HWND>(wp);
+        g_procs[hwnd] = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintWatch)));
+        const CBT_CREATEWNDW* cw = reinterpret_cast<CBT_CREATEWNDW*>(lp);
+        if (g_run->dialog == nullptr && cw->lpcs->hwndParent == nullptr) {
+            g_run->dialog = hwnd;
+            SetTimer(nullptr, 0, 10, &IdleCheck);
+        }
+    }
+    return CallNextHookEx(g_cbt, code, wp, lp);
+}
+
+template <class F>
+Run Measure(bool repaint, F&& call)
+{
+    Run run;
+    run.repaint = repaint;
+    g_run = &run;
+    g_cbt = SetWindowsHookExW(WH_CBT, &CbtWatch, nullptr, GetCurrentThreadId());
+    run.start = Now();
+    call();
+    UnhookWindowsHookEx(g_cbt);
+    g_run = nullptr;
+    return run;
+}
+
+// ---- the same dialog through the raw API ---------------------------------------------------
+
+struct RawLayers {
+    float limits[256][2];
+    COLORREF colors[256];
+    int count = 0;
+    int widths[4] = {0, 0, 0, 0};
+};
+
+LRESULT CALLBACK WhiteList(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR)
+{
+    if (msg == WM_ERASEBKGND) {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect(reinterpret_cast<HDC>(wp), &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        return TRUE;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+INT_PTR CALLBACK RawProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp)
+{
+    static RawLayers* layers = nullptr;
+    static HIMAGELIST images = nullptr;
+    switch (msg) {
+    case WM_INITDIALOG: {
+        layers = reinterpret_cast<RawLayers*>(lp);
+        HWND list = GetDlgItem(dlg, IDC_LAYER_LIST);
+        SetWindowSubclass(list, &WhiteList, 1, 0);
+        SendDlgItemMessageW(dlg, IDC_LAYER_SPIN, UDM_SETRANGE, 0, MAKELPARAM(256, 1));
+        SendDlgItemMessageW(dlg, IDC_LAYER_SPIN, UDM_SETPOS, 0, MAKELPARAM(256, 0));
+        for (int id : {IDC_CONTINUOUS, IDC_ALLOW_LIMIT_EDIT, IDC_LAYER_COUNT, IDC_LAYER_SPIN, IDC_SAVE})
+            EnableWindow(GetDlgItem(dlg, id), FALSE);
+        // The tables of the folder.
+        WIN32_FIND_DATAW fd;
+        const std::wstring pattern(g_hostDir.begin(), g_hostDir.end());
+        HANDLE find = FindFirstFileW((pattern + L"\\HeightLut\\*.lut").c_str(), &fd);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                std::wstring title = fd.cFileName;
+                title.resize(title.size() - 4);
+                SendDlgItemMessageW(dlg, IDC_TABLES, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
+            } while (FindNextFileW(find, &fd));
+            FindClose(find);
+        }
+        SendDlgItemMessageW(dlg, IDC_TABLES, CB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(L"terrain"));
+        // The table, spread over 0 to 2560.
+        std::vector<unsigned char> bytes(396 + 6 * 256);
+        HANDLE h = CreateFileA((g_hostDir + "\\HeightLut\\terrain.lut").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+        DWORD got = 0;
+        ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+        CloseHandle(h);
+        layers->count = 256;
+        const float step = 2560.0f / 256;
+        for (int i = 0; i < 256; ++i) {
+            unsigned short c[3];
+            memcpy(c, bytes.data() + 396 + 6 * i, 6);
+            layers->colors[i] = RGB(c[0] >> 8, c[1] >> 8, c[2] >> 8);
+            layers->limits[i][0] = i * step;
+            layers->limits[i][1] = (i + 1) * step;
+        }
+        // Columns: the proportions 4, 5, 5, 4 over the width beside the scroll bar.
+        RECT rc;
+        GetClientRect(list, &rc);
+        const int avail = rc.right - GetSystemMetrics(SM_CXVSCROLL);
+        const int chars[4] = {4, 5, 5, 4};
+        int x = 0, sum = 0;
+        for (int i = 0; i < 4; ++i) {
+            sum += chars[i];
+            const int edge = sum * avail / 18;
+            layers->widths[i] = edge - x;
+            x = edge;
+            LVCOLUMNW col = {};
+            col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+            col.fmt = LVCFMT_CENTER;
+            col.cx = layers->widths[i];
+            col.pszText = const_cast<wchar_t*>(L"");
+            SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
+        }
+        images = ImageList_LoadImageW(GetModuleHandleW(L"Oroscape.dll"), MAKEINTRESOURCEW(IDB_LAYER_IMAGES), 16, 1,
+                                      RGB(192, 192, 192), IMAGE_BITMAP, 0);
+        SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+        for (int i = 0; i < layers->count; ++i) {
+            wchar_t text[64];
+            LVITEMW item = {};
+            item.mask = LVIF_TEXT;
+            item.iItem = i;
+            swprintf(text, 64, L"%d", i);
+            item.pszText = text;
+            SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            for (int sub = 1; sub < 4; ++sub) {
+                if (sub == 3)
+                    swprintf(text, 64, L"%ld", static_cast<long>(layers->colors[i]));
+                else
+                    swprintf(text, 64, L"%.3f", static_cast<double>(layers->limits[i][sub - 1]));
+                LVITEMW subItem = {};
+                subItem.iSubItem = sub;
+                subItem.pszText = text;
+                SendMessageW(list, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&subItem));
+            }
+        }
+        SetDlgItemInt(dlg, IDC_LAYER_COUNT, 256, FALSE);
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const DRAWITEMSTRUCT* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        RECT row = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(dis->hwndItem, LVM_GETITEMRECT, dis->itemID, reinterpret_cast<LPARAM>(&row));
+        SetBkMode(dis->hDC, TRANSPARENT);
+        SetTextColor(dis->hDC, RGB(0, 0, 0));
+        int x = 0;
+        for (int i = 0; i < 4; ++i) {
+            wchar_t text[101];
+            LVITEMW item = {};
+            item.iSubItem = i;
+            item.pszText = text;
+            item.cchTextMax = 101;
+            SendMessageW(dis->hwndItem, LVM_GETITEMTEXTW, dis->itemID, reinterpret_cast<LPARAM>(&item));
+            RECT cell = {x, row.top, x + layers->widths[i], row.bottom};
+            x = cell.right;
+            if (i == 3) {
+                RECT swatch = {cell.left + 2, cell.top + 2, cell.right - 2, cell.bottom - 2};
+                SetBkColor(dis->hDC, static_cast<COLORREF>(wcstol(text, nullptr, 10)));
+                ExtTextOutW(dis->hDC, 0, 0, ETO_OPAQUE, &swatch, nullptr, 0, nullptr);
+            } else {
+                DrawTextW(dis->hDC, text, -1, &cell, DT_CENTER | DT_VCENTER);
+            }
+        }
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDCANCEL || LOWORD(wp) == IDOK) {
+            EndDialog(dlg, LOWORD(wp));
+            if (images != nullptr)
+                ImageList_Destroy(images);
+            images = nullptr;
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QueryPerformanceFrequency(&g_freq);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&icc);
+    WriteTable();
+    const HMODULE library = GetModuleHandleW(L"Oroscape.dll");
+
+    std::vector<double> ours, raw, oursRepaint, rawRepaint, oursInit, rawInit, oursShow, rawShow;
+    int oursRows = 0, rawRows = 0;
+    for (int k = 0; k < runs + 1; ++k) {
+        // Alternate, so that both see the same machine; the first pair warms up.
+        HeightColorInfo info = {};
+        strcpy(info.szName, "terrain");
+        info.nLayers = 256;
+        const float range[2] = {0.0f, 2560.0f};
+        Run a = Measure(true, [&] { _SetHeightColorDlg(range, &info); });
+        RawLayers layers;
+        Run b = Measure(true, [&] {
+            DialogBoxParamW(library, MAKEINTRESOURCEW(IDD_HEIGHT_COLOR), nullptr, &RawProc,
+                            reinterpret_cast<LPARAM>(&layers));
+        });
+        if (k == 0)
+            continue;
+        ours.push_back(a.lastPaint - a.start);
+        raw.push_back(b.lastPaint - b.start);
+        oursInit.push_back(a.initDone - a.start);
+        rawInit.push_back(b.initDone - b.start);
+        oursShow.push_back(a.firstPaint - a.start);
+        rawShow.push_back(b.firstPaint - b.start);
+        oursRepaint.push_back(Median(a.repaints));
+        rawRepaint.push_back(Median(b.repaints));
+        oursRows = a.rows;
+        rawRows = b.rows;
+    }
+    RemoveTable();
+
+    const double mOurs = Median(ours), mRaw = Median(raw);
+#if defined(_WIN64)
+    const char* arch = "x86_64";
+#else
+    const char* arch = "i686";
+#endif
+    printf("bench_heightcolor (%s), %d runs, medians\n", arch, runs);
+    printf("  rows painted: library %d, raw %d\n", oursRows, rawRows);
+    printf("  call to idle, 256 rows painted:  library %8.2f ms   raw Win32 %8.2f ms   ratio %.3f (goal <= 1.25)\n",
+           mOurs, mRaw, mRaw > 0 ? mOurs / mRaw : 0.0);
+    printf("    of which start-up (WM_INITDIALOG done): library %8.2f ms   raw Win32 %8.2f ms\n", Median(oursInit),
+           Median(rawInit));
+    printf("    first paint begins:                  library %8.2f ms   raw Win32 %8.2f ms\n", Median(oursShow),
+           Median(rawShow));
+    printf("  full repaint of the 256-row list: library %8.2f ms   raw Win32 %8.2f ms\n", Median(oursRepaint),
+           Median(rawRepaint));
+    return 0;
+}

@@ -1,0 +1,572 @@
+// The parts of the layering dialog, run inside a program that holds the library's code and
+// resources: the colour layer list (painting, framing, the cell-edit message) hosted by a small
+// dialog on the layering template, the name and threshold dialogs, and data exchange. The
+// code-page cases also run under code page 1252.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <stdlib.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "afx/afxdd.h"
+#include "capture.h"
+#include "frame/strings.h"
+#include "heightcolor/colorlayerlist.h"
+#include "heightcolor/inputdlgs.h"
+#include "heightcolor/layers.h"
+#include "res/resource.h"
+#include "uidriver.h"
+
+namespace {
+
+const uint32_t kWhite = ui::Rgb(255, 255, 255);
+const uint32_t kBlack = ui::Rgb(0, 0, 0);
+
+// Colour of row r in the host dialog: row 0 pure red (text 255), row 1 black (text 0), row 7
+// pure green, the others shades of blue.
+COLORREF RowColor(int r)
+{
+    switch (r) {
+    case 0: return RGB(255, 0, 0);
+    case 1: return RGB(0, 0, 0);
+    case 7: return RGB(0, 255, 0);
+    default: return RGB(0, 40 + 10 * r, 200);
+    }
+}
+
+// Hosts the layer list on the layering template and fills it as the layering dialog does.
+class CListHostDlg : public CDialog {
+public:
+    explicit CListHostDlg(int rows) : CDialog(IDD_HEIGHT_COLOR), m_rows(rows) {}
+
+    CColorLayerList m_list;
+    int m_rows;
+    std::vector<std::pair<WPARAM, LPARAM>> m_edits;  // WM_EDIT_LAYER_CELL as received
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_LAYER_LIST, m_list); }
+
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        m_list.SetupColumns(4);
+        for (int i = 0; i < 4; ++i)
+            m_list.InsertColumn(i, L"", LVCFMT_CENTER, m_list.ColumnWidth(i));
+        for (int r = 0; r < m_rows; ++r) {
+            CString text;
+            text.Format(L"%d", r);
+            m_list.InsertItem(r, text);
+            text.Format(L"%.3f", 100.0 * r);
+            m_list.SetItemText(r, 1, text);
+            text.Format(L"%.3f", 100.0 * (r + 1));
+            m_list.SetItemText(r, 2, text);
+            text.Format(L"%ld", static_cast<long>(RowColor(r)));
+            m_list.SetItemText(r, 3, text);
+        }
+        return TRUE;
+    }
+
+    LRESULT OnEditLayerCell(WPARAM wParam, LPARAM lParam)
+    {
+        m_edits.push_back({wParam, lParam});
+        return 0;
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CListHostDlg, CDialog)
+    ON_MESSAGE(WM_EDIT_LAYER_CELL, OnEditLayerCell)
+END_MESSAGE_MAP()
+
+// Geometry of the list as the list itself sees it, read on the UI thread.
+struct ListGeometry {
+    HWND list = nullptr;
+    RECT client{};
+    RECT columns[4]{};
+    std::vector<RECT> rows;
+
+    RECT Cell(int row, int column) const
+    {
+        return RECT{columns[column].left, rows[row].top, columns[column].right, rows[row].bottom};
+    }
+    POINT Centre(int row, int column) const
+    {
+        RECT c = Cell(row, column);
+        return POINT{(c.left + c.right) / 2, (c.top + c.bottom) / 2};
+    }
+};
+
+ListGeometry ReadGeometry(ui::Ctx& c, CListHostDlg& dlg)
+{
+    ListGeometry g;
+    c.RunOnUi([&] {
+        g.list = dlg.m_list.m_hWnd;
+        ::GetClientRect(g.list, &g.client);
+        for (int i = 0; i < 4; ++i)
+            g.columns[i] = dlg.m_list.m_rcColumn[i];
+        for (int r = 0; r < dlg.m_list.GetItemCount(); ++r) {
+            RECT rc{};
+            dlg.m_list.GetItemRect(r, &rc, LVIR_BOUNDS);
+            g.rows.push_back(rc);
+        }
+    });
+    return g;
+}
+
+// Whether every pixel on the border of cell is black.
+bool Framed(const ui::Image& img, const RECT& cell)
+{
+    for (int x = cell.left; x < cell.right; ++x)
+        if (img.At(x, cell.top) != kBlack || img.At(x, cell.bottom - 1) != kBlack)
+            return false;
+    for (int y = cell.top; y < cell.bottom; ++y)
+        if (img.At(cell.left, y) != kBlack || img.At(cell.right - 1, y) != kBlack)
+            return false;
+    return true;
+}
+
+// Cells of the rows that fit the client area whose border is wholly black.
+std::vector<std::pair<int, int>> FramedCells(const ui::Image& img, const ListGeometry& g)
+{
+    std::vector<std::pair<int, int>> framed;
+    for (size_t r = 0; r < g.rows.size(); ++r) {
+        if (g.rows[r].bottom > g.client.bottom || g.rows[r].top < 0)
+            continue;
+        for (int col = 0; col < 4; ++col)
+            if (Framed(img, g.Cell(static_cast<int>(r), col)))
+                framed.push_back({static_cast<int>(r), col});
+    }
+    return framed;
+}
+
+// Pixels of a cell dark enough to be text.
+int DarkPixels(const ui::Image& img, const RECT& cell)
+{
+    int dark = 0;
+    for (int y = cell.top + 1; y < cell.bottom - 1; ++y)
+        for (int x = cell.left + 1; x < cell.right - 1; ++x)
+            dark += ui::Red(img.At(x, y)) < 128 ? 1 : 0;
+    return dark;
+}
+
+std::string Describe(const std::vector<std::pair<int, int>>& cells)
+{
+    std::string s;
+    for (auto& cell : cells)
+        s += "(" + std::to_string(cell.first) + "," + std::to_string(cell.second) + ") ";
+    return s.empty() ? "none" : s;
+}
+
+// Waits out the double-click time, so that the next click is a click of its own.
+void PauseBetweenClicks(ui::Ctx& c) { c.Sleep(GetDoubleClickTime() + 100); }
+
+using Edits = std::vector<std::pair<WPARAM, LPARAM>>;
+
+Edits TakeEdits(ui::Ctx& c, CListHostDlg& dlg)
+{
+    Edits edits;
+    c.RunOnUi([&] {
+        edits = dlg.m_edits;
+        dlg.m_edits.clear();
+    });
+    return edits;
+}
+
+TEST(LayerList, ColumnsFitTheListAndSwatchesPaintInsetOnWhite)
+{
+    CListHostDlg dlg(8);
+    ui::Script s;
+    s.Step("paint and read the pixels", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"高程分层设色设置");
+        ListGeometry g = ReadGeometry(c, dlg);
+        ASSERT_EQ(g.rows.size(), 8u);
+        // Whatever the font, the colour column lies inside the list, from the left edge on, with
+        // the proportions 4 : 5 : 5 : 4 and no horizontal scrolling.
+        EXPECT_EQ(g.columns[0].left, 0);
+        for (int i = 1; i < 4; ++i)
+            EXPECT_EQ(g.columns[i].left, g.columns[i - 1].right) << i;
+        EXPECT_LE(g.columns[3].right, g.client.right);
+        EXPECT_GT(g.columns[3].right - g.columns[3].left, 8);
+        const int w0 = g.columns[0].right - g.columns[0].left;
+        const int w1 = g.columns[1].right - g.columns[1].left;
+        EXPECT_NEAR(w0 * 5.0 / 4.0, w1, 1.5);
+        EXPECT_FALSE(GetWindowLongPtrW(g.list, GWL_STYLE) & WS_HSCROLL);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(ListView_GetColumnWidth(g.list, i), g.columns[i].right - g.columns[i].left) << i;
+
+        c.UpdateNow(d);
+        ui::SaveScreenshotIfRequested(d, L"layer_list");
+        ui::Image img = c.Capture(g.list, true, ui::Source::WindowDc);
+        ASSERT_FALSE(img.empty());
+        // Row 0, text 255: pure red inside, exactly 2 pixels of white on every side.
+        RECT cell = g.Cell(0, 3);
+        for (int y = cell.top; y < cell.bottom; ++y) {
+            for (int x = cell.left; x < cell.right; ++x) {
+                const bool inside = x >= cell.left + 2 && x < cell.right - 2 && y >= cell.top + 2 &&
+                                    y < cell.bottom - 2;
+                ASSERT_EQ(img.At(x, y), inside ? ui::Rgb(255, 0, 0) : kWhite)
+                    << "pixel " << x << "," << y << " of the cell " << cell.left << ","
+                    << cell.top << "-" << cell.right << "," << cell.bottom;
+            }
+        }
+        // Row 1, text 0: black.
+        cell = g.Cell(1, 3);
+        EXPECT_EQ(img.At(cell.left + 2, cell.top + 2), kBlack);
+        EXPECT_EQ(img.At(cell.right - 3, cell.bottom - 3), kBlack);
+        EXPECT_EQ(img.At(cell.left + 1, cell.top + 2), kWhite);
+        // White background below the rows and right of the columns; no selection highlight.
+        EXPECT_EQ(img.At(g.client.right - 2, g.client.bottom - 2), kWhite);
+        EXPECT_EQ(img.At(g.columns[0].left + 1, g.rows[2].bottom - 2), kWhite);
+        // The layer numbers are written in the number column.
+        EXPECT_GT(DarkPixels(img, g.Cell(2, 0)), 3) << "no text in the layer number cell";
+        EXPECT_TRUE(FramedCells(img, g).empty()) << Describe(FramedCells(img, g));
+        c.Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+}
+
+TEST(LayerList, ClicksFrameOneCellAtATime)
+{
+    // Four rows: the list needs no scroll bar, so a strip right of the columns stays clickable.
+    CListHostDlg dlg(4);
+    ui::Script s;
+    s.Step("frame cells with the mouse", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"高程分层设色设置");
+        ListGeometry g = ReadGeometry(c, dlg);
+        ASSERT_EQ(g.rows.size(), 4u);
+
+        c.MouseClick(g.list, g.Centre(2, 3));
+        ui::Image img = c.Capture(g.list, true, ui::Source::WindowDc);
+        EXPECT_EQ(FramedCells(img, g), (std::vector<std::pair<int, int>>{{2, 3}}))
+            << Describe(FramedCells(img, g));
+        EXPECT_EQ(c.ListSelection(g.list), 2);
+
+        PauseBetweenClicks(c);
+        c.MouseClick(g.list, g.Centre(1, 0));
+        img = c.Capture(g.list, true, ui::Source::WindowDc);
+        EXPECT_EQ(FramedCells(img, g), (std::vector<std::pair<int, int>>{{1, 0}}))
+            << Describe(FramedCells(img, g));
+        // The swatch of the old cell is whole again: its 2-pixel white margin is back.
+        RECT old = g.Cell(2, 3);
+        EXPECT_EQ(img.At(old.left, (old.top + old.bottom) / 2), kWhite);
+        // The selected row of the focused list keeps its plain dark text.
+        EXPECT_EQ(c.ListSelection(g.list), 1);
+        EXPECT_GT(DarkPixels(img, g.Cell(1, 1)), 3) << "the selected row's text is not readable";
+
+        // A click right of the last column selects the row but moves no frame.
+        ASSERT_LT(g.columns[3].right + 2, g.client.right) << "no room right of the columns";
+        PauseBetweenClicks(c);
+        const int rowMid = (g.rows[3].top + g.rows[3].bottom) / 2;
+        c.MouseClick(g.list, POINT{g.columns[3].right + 2, rowMid});
+        int item = -1, column = -1;
+        c.RunOnUi([&] {
+            item = dlg.m_list.m_nSelItem;
+            column = dlg.m_list.m_nSelColumn;
+        });
+        EXPECT_EQ(item, 1);
+        EXPECT_EQ(column, 0);
+
+        // A full repaint draws the frame again on its row and nowhere else.
+        c.RunOnUi([&] { RedrawWindow(g.list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); });
+        img = c.Capture(g.list, true, ui::Source::WindowDc);
+        EXPECT_EQ(FramedCells(img, g), (std::vector<std::pair<int, int>>{{1, 0}}))
+            << Describe(FramedCells(img, g));
+        EXPECT_TRUE(TakeEdits(c, dlg).empty());
+        c.Click(d, IDCANCEL);
+    });
+    s.Run([&] { return dlg.DoModal(); });
+}
+
+TEST(LayerList, DoubleClicksAskTheParentToEditLimitsAndColours)
+{
+    CListHostDlg dlg(8);
+    ui::Script s;
+    s.Step("double-click cells with the mouse", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"高程分层设色设置");
+        ListGeometry g = ReadGeometry(c, dlg);
+        ASSERT_EQ(g.rows.size(), 8u);
+        ASSERT_LE(g.rows[7].bottom, g.client.bottom) << "row 7 is not in view";
+
+        c.MouseDoubleClick(g.list, g.Centre(3, 0));
+        EXPECT_TRUE(TakeEdits(c, dlg).empty()) << "the layer number is not editable";
+
+        PauseBetweenClicks(c);
+        c.MouseDoubleClick(g.list, g.Centre(7, 3));
+        EXPECT_EQ(TakeEdits(c, dlg), (Edits{{7, 3}}));
+
+        PauseBetweenClicks(c);
+        c.MouseDoubleClick(g.list, g.Centre(2, 1));
+        PauseBetweenClicks(c);
+        c.MouseDoubleClick(g.list, g.Centre(5, 2));
+        EXPECT_EQ(TakeEdits(c, dlg), (Edits{{2, 1}, {5, 2}}));
+        c.Click(d, IDCANCEL);
+    });
+    s.Run([&] { return dlg.DoModal(); });
+}
+
+TEST(LayerList, WithSeveralRowsSelectedTheFirstSelectedRowCounts)
+{
+    CListHostDlg dlg(8);
+    ui::Script s;
+    s.Step("click and double-click beside a selection", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"高程分层设色设置");
+        ListGeometry g = ReadGeometry(c, dlg);
+        c.MouseClick(g.list, g.Centre(3, 1));  // frames (3, 1), selects row 3
+        int item = -1, column = -1;
+        auto frame = [&] {
+            c.RunOnUi([&] {
+                item = dlg.m_list.m_nSelItem;
+                column = dlg.m_list.m_nSelColumn;
+            });
+        };
+        frame();
+        ASSERT_EQ(item, 3);
+
+        // A control-click adds row 7 to the selection; row 3 stays the first selected row, and
+        // the point is not in it: the frame stays.
+        c.RunOnUi([&] {
+            POINT p = g.Centre(7, 2);
+            SendMessageW(g.list, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(p.x, p.y));
+            SendMessageW(g.list, WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(p.x, p.y));
+        });
+        EXPECT_EQ(ListView_GetSelectedCount(g.list), 2u);
+        frame();
+        EXPECT_EQ(item, 3);
+        EXPECT_EQ(column, 1);
+        ui::Image img = c.Capture(g.list, true, ui::Source::WindowDc);
+        EXPECT_EQ(FramedCells(img, g), (std::vector<std::pair<int, int>>{{3, 1}}))
+            << Describe(FramedCells(img, g));
+
+        // Double-clicks: on row 7 nothing, on the first selected row the edit.
+        c.RunOnUi([&] {
+            POINT p = g.Centre(7, 3);
+            SendMessageW(g.list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+            p = g.Centre(3, 3);
+            SendMessageW(g.list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        });
+        EXPECT_EQ(ListView_GetSelectedCount(g.list), 2u);
+        EXPECT_EQ(TakeEdits(c, dlg), (Edits{{3, 3}}));
+        c.Click(d, IDCANCEL);
+    });
+    s.Run([&] { return dlg.DoModal(); });
+}
+
+// ---- the name dialog -------------------------------------------------------------------------
+
+TEST(NameDialog, EmptyNameKeepsItOpenSilentlyAndTheNameStaysForTheNextRun)
+{
+    CSaveColorTableDlg dlg;
+    ui::Script s;
+    s.Step("OK on an empty name, then blanks", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"保存自定义色表", L"#32770");
+        HWND edit = c.Item(d, IDC_TABLE_NAME);
+        EXPECT_EQ(c.Text(edit), L"");
+        EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 127);
+        c.UpdateNow(d);
+        ui::SaveScreenshotIfRequested(d, L"save_colortable_dlg");
+        c.Click(d, IDOK);
+        c.Sleep(300);
+        EXPECT_TRUE(IsWindowVisible(d));
+        EXPECT_EQ(c.WaitModal(), d) << "a box came up over the name dialog";
+        c.SetText(edit, L"   ");
+        c.Click(d, IDOK);
+        c.WaitGone(d);
+    });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDOK);
+    EXPECT_STREQ(dlg.m_strName, L"   ");
+
+    ui::Script again;
+    again.Step("the name typed before is shown", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"保存自定义色表", L"#32770");
+        EXPECT_EQ(c.Text(d, IDC_TABLE_NAME), L"   ");
+        c.SetText(c.Item(d, IDC_TABLE_NAME), L"丘陵");
+        c.PressEnter(c.Item(d, IDC_TABLE_NAME));
+        c.WaitGone(d);
+    });
+    EXPECT_EQ(again.Run([&] { return dlg.DoModal(); }), IDOK);
+    EXPECT_STREQ(dlg.m_strName, L"丘陵");
+}
+
+TEST(NameDialog, ANameLongerThanATableNameIsRefusedWithThePrompt)
+{
+    CSaveColorTableDlg dlg;
+    ui::Script s;
+    s.Step("a pasted 130-character name", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"保存自定义色表", L"#32770");
+        c.SetText(c.Item(d, IDC_TABLE_NAME), std::wstring(130, L'n'));
+        c.Click(d, IDOK);
+        HWND box = c.WaitModal(L"#32770", d);
+        ASSERT_NE(box, d);
+        EXPECT_EQ(c.DismissMessageBox(box), L"请输入不多于 127 个字符。");
+        EXPECT_TRUE(IsWindowVisible(d));
+        c.Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+}
+
+// ---- the threshold dialog -------------------------------------------------------------------
+
+TEST(ThresholdDialog, ShowsSixSignificantDigitsAndTakesANegativeValue)
+{
+    CThresholdDlg dlg;
+    dlg.m_fValue = 100.0f;
+    ui::Script s;
+    s.Step("100, then -5.25", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"编辑阈值", L"#32770");
+        EXPECT_EQ(c.Text(d, IDC_THRESHOLD_VALUE), L"100");
+        c.UpdateNow(d);
+        ui::SaveScreenshotIfRequested(d, L"threshold_dlg");
+        c.SetText(c.Item(d, IDC_THRESHOLD_VALUE), L"-5.25");
+        c.Click(d, IDOK);
+        c.WaitGone(d);
+    });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDOK);
+    EXPECT_EQ(dlg.m_fValue, -5.25f);
+
+    dlg.m_fValue = 1234.5678f;
+    ui::Script again;
+    again.Step("1234.5678", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"编辑阈值", L"#32770");
+        EXPECT_EQ(c.Text(d, IDC_THRESHOLD_VALUE), L"1234.57");
+        c.PressEsc(c.Item(d, IDC_THRESHOLD_VALUE));
+        c.WaitGone(d);
+    });
+    EXPECT_EQ(again.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+    EXPECT_EQ(dlg.m_fValue, 1234.5678f);
+}
+
+TEST(ThresholdDialog, TextThatIsNoNumberBringsThePromptAndKeepsItOpen)
+{
+    CThresholdDlg dlg;
+    dlg.m_fValue = 7.5f;
+    ui::Script s;
+    s.Step("type words", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"编辑阈值", L"#32770");
+        c.SetText(c.Item(d, IDC_THRESHOLD_VALUE), L"12 米");
+        c.Click(d, IDOK);
+        HWND box = c.WaitModal(L"#32770", d);
+        ASSERT_NE(box, d);
+        EXPECT_EQ(c.DismissMessageBox(box), L"请输入一个数字。");
+        c.WaitGone(box);
+        EXPECT_TRUE(IsWindowVisible(d));
+        c.Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+    EXPECT_EQ(dlg.m_fValue, 7.5f);
+}
+
+// ---- data exchange ----------------------------------------------------------------------------
+
+// The layering template's count edit as an integer field with a range, and a check box after it.
+class CExchangeDlg : public CDialog {
+public:
+    CExchangeDlg() : CDialog(IDD_HEIGHT_COLOR) {}
+    int m_nCount = 5;
+    int m_bChecked = 0;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override
+    {
+        DDX_Text(pDX, IDC_LAYER_COUNT, m_nCount);
+        DDV_MinMaxInt(pDX, m_nCount, 1, 256);
+        DDX_Check(pDX, IDC_CONTINUOUS, m_bChecked);
+    }
+};
+
+TEST(DataExchange, FailingFieldPromptsAndStopsTheExchange)
+{
+    CExchangeDlg dlg;
+    int count = 0, checked = 0;
+    ui::Script s;
+    s.Step("out of range, then no number, then right", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"高程分层设色设置");
+        HWND edit = c.Item(d, IDC_LAYER_COUNT);
+        EXPECT_EQ(c.Text(edit), L"5");
+        c.RunOnUi([&] { CheckDlgButton(d, IDC_CONTINUOUS, BST_CHECKED); });
+
+        c.SetText(edit, L"300");
+        c.Click(d, IDOK);
+        HWND box = c.WaitModal(L"#32770", d);
+        ASSERT_NE(box, d);
+        EXPECT_EQ(c.DismissMessageBox(box), L"请输入一个介于 1 和 256 之间的整数。");
+        c.WaitGone(box);
+        c.RunOnUi([&] {
+            count = dlg.m_nCount;
+            checked = dlg.m_bChecked;
+        });
+        EXPECT_EQ(count, 300) << "the value is stored before the range is checked";
+        EXPECT_EQ(checked, 0) << "the exchange went on past the failing field";
+        // The field gets the focus back once the box has gone.
+        c.WaitFor([&] {
+            GUITHREADINFO gti{};
+            gti.cbSize = sizeof gti;
+            return GetGUIThreadInfo(c.UiThread(), &gti) && gti.hwndFocus == edit;
+        }, "the focus back on the failing field");
+
+        c.SetText(edit, L"abc");
+        c.Click(d, IDOK);
+        box = c.WaitModal(L"#32770", d);
+        ASSERT_NE(box, d);
+        EXPECT_EQ(c.DismissMessageBox(box), L"请输入一个整数。");
+        c.WaitGone(box);
+        c.RunOnUi([&] { count = dlg.m_nCount; });
+        EXPECT_EQ(count, 300);
+
+        c.SetText(edit, L"12");
+        c.Click(d, IDOK);
+        c.WaitGone(d);
+    });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDOK);
+    EXPECT_EQ(dlg.m_nCount, 12);
+    EXPECT_EQ(dlg.m_bChecked, 1);
+}
+
+// ---- any code page ----------------------------------------------------------------------------
+
+TEST(CodePage, ChineseTextOfTheResourcesSurvivesTheCodePage)
+{
+    // The second run of this program asks for code page 1252 and says so.
+    if (const char* expected = getenv("OROSCAPE_EXPECT_ACP")) {
+        EXPECT_EQ(GetACP(), static_cast<UINT>(atoi(expected)));
+    }
+
+    CSaveColorTableDlg dlg;
+    std::wstring caption, button, edit;
+    ui::Script s;
+    s.Step("read the name dialog", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"保存自定义色表", L"#32770");
+        caption = ui::Caption(d);
+        button = c.Text(d, IDOK);
+        c.SetText(c.Item(d, IDC_TABLE_NAME), L"等高线");
+        edit = c.Text(d, IDC_TABLE_NAME);
+        c.Click(d, IDOK);
+        c.WaitGone(d);
+    });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDOK);
+    EXPECT_EQ(caption, L"保存自定义色表");
+    EXPECT_EQ(button, L"确认");
+    EXPECT_EQ(edit, L"等高线");
+    EXPECT_STREQ(dlg.m_strName, L"等高线");
+
+    std::wstring boxCaption, boxText;
+    ui::Script warn;
+    warn.Step("read the warning", [&](ui::Ctx& c) {
+        HWND box = c.WaitModal(L"#32770");
+        boxCaption = ui::Caption(box);
+        boxText = c.DismissMessageBox(box);
+    });
+    warn.Run([] {
+        ShowWarning(IDS_FILE_EXISTS);
+        return 0;
+    });
+    EXPECT_EQ(boxCaption, L"系统信息提示");
+    EXPECT_EQ(boxText, L"文件名已存在!");
+}
+
+}  // namespace
