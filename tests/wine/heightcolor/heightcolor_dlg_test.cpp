@@ -119,7 +119,8 @@ void PickColour(ui::Ctx& c, HWND dlg, HWND list, int row, COLORREF colour)
     c.SetText(c.Item(cd, COLOR_BLUE), std::to_wstring(GetBValue(colour)));
     c.Click(cd, IDOK);
     c.WaitGone(cd);
-    EXPECT_EQ(c.ListText(list, row, 3), ColorText(colour));
+    // The dialog writes the row once the colour dialog has returned.
+    c.WaitFor([&] { return c.ListText(list, row, 3) == ColorText(colour); }, "the row showing the picked colour");
 }
 
 // Whether a window with this caption comes up within a short while.
@@ -437,7 +438,8 @@ TEST_F(HeightColorDlg, SaveWritesANewTableAndRefusesListedOrImpossibleNames)
         c.SetText(c.Item(n, IDC_TABLE_NAME), L"hills");
         c.Click(n, IDOK);
         c.WaitGone(n);
-        EXPECT_EQ(c.ComboCount(combo), 3);
+        // The dialog saves and lists the table once the name dialog has returned.
+        c.WaitFor([&] { return c.ComboCount(combo) == 3; }, "the new table listed");
         EXPECT_EQ(c.ComboText(combo, 2), L"hills");
 
         // Names that cannot be a table file in the folder: refused, nothing written.
