@@ -5,7 +5,9 @@
 #   make bench    run every benchmark, writing BENCHMARKS.md
 #   make demo     install what is missing, build, and run the terrain viewer under Wine (on
 #                 $DISPLAY; without one, its scripted tour writes docs/screens/tour_*.png)
-.PHONY: all deps build native i686 x86_64 dist check screens bench demo clean wineprefix
+#   make soak     every export opened and closed 300 times under Wine, resource levels counted
+#   make fuzz     fuzz the parsers and name rules natively (clang, libFuzzer), a minute each
+.PHONY: all deps build native i686 x86_64 dist check screens bench demo clean wineprefix soak fuzz
 
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
@@ -54,6 +56,14 @@ bench: deps
 
 demo:
 	@JOBS=$(JOBS) scripts/demo.sh
+
+soak: deps
+	$(MAKE) i686 x86_64
+	@scripts/wineprefix.sh
+	@scripts/soak.sh
+
+fuzz:
+	@JOBS=$(JOBS) scripts/fuzz.sh
 
 clean:
 	rm -rf build dist

@@ -126,9 +126,12 @@ EnviStatus ParseEnviHeader(const char* text, size_t size, EnviHeader* out)
             while (close == std::string::npos) {
                 if (++i >= lines.size())
                     return EnviStatus::Syntax;
+                // Only the line just added can hold the brace: searching the whole value
+                // again each time would take time growing with the square of its lines.
+                const size_t added = value.size();
                 value += '\n';
                 value += lines[i];
-                close = value.find('}');
+                close = value.find('}', added);
             }
             if (!Trim(value.substr(close + 1)).empty())
                 return EnviStatus::Syntax;

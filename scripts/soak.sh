@@ -1,0 +1,55 @@
+#!/bin/bash
+# The long soak: every export of Oroscape.dll used again and again in one process under Wine, for
+# both architectures (tests/wine/reliability/soak_test.cpp): each dialog opened and closed
+# OROSCAPE_SOAK_CYCLES times (default 300; OK and Cancel alternating, the model sheet shown with an
+# Apply each time, the chooser previewing a bitmap each time), with the process's GDI objects,
+# windows, menus, kernel handles and private bytes counted after every cycle. Prints, per export and
+# counter, the level after the first cycles, the final level and the largest growth; fails when a
+# level ended above its margin. Logs: build/soak/<arch>.log.
+#   SOAK_BUILD_DIRS   the cross build trees to soak (default: build/i686 build/x86_64)
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+export OROSCAPE_SOAK_CYCLES="${OROSCAPE_SOAK_CYCLES:-300}"
+export OROSCAPE_TEST_TIMEOUT="${OROSCAPE_TEST_TIMEOUT:-7200}"
+builds=${SOAK_BUILD_DIRS:-build/i686 build/x86_64}
+log=build/soak
+mkdir -p "$log"
+
+# A virtual display of its own, always stopped.
+n=90
+while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=:$n
+sleep 1
+
+status=0
+summary=()
+for dir in $builds; do
+  arch=$(basename "$dir")
+  exe="$dir/bin/reliability_soak_test.exe"
+  if [ ! -f "$exe" ]; then
+    echo "soak: $exe is missing (build it first: make $arch)" >&2
+    status=1
+    continue
+  fi
+  echo "== soak $arch: $OROSCAPE_SOAK_CYCLES cycles of each export"
+  start=$(date +%s)
+  tests/wine/run-wine.sh "$exe" 2>&1 | tr -d '\r' | tee "$log/$arch.log" |
+    grep -E '^(soak |platform|  [a-z]|    GDI|\[  FAILED|\[  PASSED)'
+  rc=${PIPESTATUS[0]}
+  took=$(( $(date +%s) - start ))
+  if [ "$rc" -ne 0 ]; then
+    status=1
+    summary+=("$arch: FAILED after ${took} s (see $log/$arch.log)")
+  else
+    summary+=("$arch: every level held, ${took} s")
+  fi
+done
+WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}" wineserver -k 2>/dev/null || true
+kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null
+
+echo
+printf 'soak %s\n' "${summary[@]}"
+exit $status
