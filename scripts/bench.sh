@@ -25,7 +25,7 @@ sleep 1
   echo "in the same run. These are shared, noisy machines: read the ratios, not the absolute times."
   echo
   echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"
-  echo "$(free -g | awk '/Mem:/ {print $2}') GiB, $(. /etc/os-release; echo "$PRETTY_NAME")."
+  echo "$(awk '/MemTotal/ {printf "%d", $2 / 1048576 + 0.5}' /proc/meminfo) GiB, $(. /etc/os-release; echo "$PRETTY_NAME")."
   echo
 } > "$tmp"
 
@@ -43,7 +43,10 @@ for arch in i686 x86_64; do
     args=()
     [ "$name" = terrainview ] && args=(--bench)
     echo "== $arch $name"
-    lines=$(cd "$bin" && timeout 600 wine "./$name.exe" "${args[@]}" 2>/dev/null | tr -d '\r' | grep -E '^[A-Za-z0-9_]+: ')
+    all=$(cd "$bin" && timeout 600 wine "./$name.exe" "${args[@]}" 2>/dev/null | tr -d '\r')
+    lines=$(echo "$all" | grep -E '^ *[A-Za-z0-9_]+: ' | sed 's/^ *//')
+    # A program that reports in sentences rather than "name: figure" lines: its lines as they are.
+    [ -z "$lines" ] && lines=$(echo "$all" | grep -v '^ *$' | sed 's/^ */'"$name"': /')
     if [ -z "$lines" ]; then
       echo "| $name | (no figures: failed) |" >> "$tmp"
       status=1
