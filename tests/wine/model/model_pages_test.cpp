@@ -81,7 +81,10 @@ TEST_F(ModelPages, OutOfRangeAndEmptyFieldsBringTheStandardPrompts)
         later.SetLater(c.Item(d, IDC_BACK_COLOR_R), L"300");
         rangePrompt = DismissPrompt(c);
         afterRange = ValuesNow(c).backColor;
-        swatch = SwatchPixel(c, c.Item(d, IDC_BACK_COLOR_SAMPLE));
+        // The page recolours the swatch once the prompt has gone: wait for that paint.
+        HWND sample = c.Item(d, IDC_BACK_COLOR_SAMPLE);
+        c.WaitFor([&] { return SwatchPixel(c, sample) == ui::Rgb(44, 34, 56); }, "the swatch in 44, 34, 56");
+        swatch = SwatchPixel(c, sample);
         c.SetText(c.Item(d, IDC_BACK_COLOR_R), L"100");
         later.SetLater(c.Item(d, IDC_BACK_COLOR_G), L"");
         integerPrompt = DismissPrompt(c);
