@@ -5,15 +5,16 @@
 # Apply each time, the chooser previewing a bitmap each time), with the process's GDI objects,
 # windows, menus, kernel handles and private bytes counted after every cycle. Prints, per export and
 # counter, the level after the first cycles, the final level and the largest growth; fails when a
-# level ended above its margin. Logs: build/soak/<arch>.log.
+# level ended above its margin. Logs: <log dir>/<arch>.log.
 #   SOAK_BUILD_DIRS   the cross build trees to soak (default: build/i686 build/x86_64)
+#   SOAK_LOG_DIR      where the logs go (default: build/soak)
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 export OROSCAPE_SOAK_CYCLES="${OROSCAPE_SOAK_CYCLES:-300}"
 export OROSCAPE_TEST_TIMEOUT="${OROSCAPE_TEST_TIMEOUT:-7200}"
 builds=${SOAK_BUILD_DIRS:-build/i686 build/x86_64}
-log=build/soak
+log=${SOAK_LOG_DIR:-build/soak}
 mkdir -p "$log"
 
 # A virtual display of its own, always stopped.
@@ -36,8 +37,8 @@ for dir in $builds; do
   fi
   echo "== soak $arch: $OROSCAPE_SOAK_CYCLES cycles of each export"
   start=$(date +%s)
-  tests/wine/run-wine.sh "$exe" 2>&1 | tr -d '\r' | tee "$log/$arch.log" |
-    grep -E '^(soak |platform|  [a-z]|    GDI|\[  FAILED|\[  PASSED)'
+  tests/wine/run-wine.sh "$exe" 2>&1 | stdbuf -oL tr -d '\r' | tee "$log/$arch.log" |
+    grep --line-buffered -E '^(soak |platform|  [a-z]|    GDI|\[  FAILED|\[  PASSED)'
   rc=${PIPESTATUS[0]}
   took=$(( $(date +%s) - start ))
   if [ "$rc" -ne 0 ]; then

@@ -6,7 +6,9 @@
  * directory begins at byte 128. The directory is the value of the
  * environment variable OROSCAPE_HOST_DIR when that is set (no record at all
  * when it is set but empty), else the folder of the host's executable.
- * The record is rebuilt at every call, so a host may change the variable.
+ * The variable is read at every call, so a host may change it; the record is
+ * rewritten only when the directory changes, so that threads asking at the
+ * same time never read a record another thread is rewriting.
  */
 #include <windows.h>
 #include <string.h>
@@ -38,7 +40,9 @@ HostBaseInfo* WINAPI GetHostBaseInfo(int reserved)
     }
     while (n > 0 && (dir[n - 1] == '\\' || dir[n - 1] == '/'))  /* no trailing separator */
         dir[--n] = '\0';
-    memset(&g_info, 0, sizeof g_info);
-    memcpy(g_info.hostDir, dir, strlen(dir) + 1);
+    if (strcmp(g_info.hostDir, dir) != 0) {
+        memset(&g_info, 0, sizeof g_info);
+        memcpy(g_info.hostDir, dir, strlen(dir) + 1);
+    }
     return &g_info;
 }

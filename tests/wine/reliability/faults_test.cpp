@@ -144,7 +144,9 @@ public:
         g_files.readOnlyFolder.clear();
         g_files.writeBudget = -1;
     }
-    bool Installed() const { return create_.Installed() && remove_.Installed() && write_.Installed(); }
+    // The library opens and writes files; whether it deletes any is its own business (a library
+    // that never calls DeleteFileA has no slot for it).
+    bool Installed() const { return create_.Installed() && write_.Installed(); }
     void ReadOnly(const std::string& folder)
     {
         std::lock_guard<std::mutex> l(g_files.lock);
