@@ -75,13 +75,24 @@ INT_PTR CFileDialog::DoModal()
     m_ofn.lCustData = reinterpret_cast<LPARAM>(this);
     m_ofn.Flags |= OFN_EXPLORER | OFN_ENABLEHOOK;
     EnterModal();
+    m_bFaulted = FALSE;
     BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameW(&m_ofn) : ::GetSaveFileNameW(&m_ofn);
     // The child is gone by now; make sure the object does not hold on to it.
     if (m_hWnd != nullptr)
         Detach();
     m_pfnSuper = nullptr;
     LeaveModal();
+    if (m_bFaulted)
+        return -1;
     return chosen ? IDOK : IDCANCEL;
+}
+
+void CFileDialog::EndOnFault()
+{
+    if (m_bFaulted)
+        return;
+    m_bFaulted = TRUE;
+    ::PostMessageW(GetCommonDialogHwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
 UINT_PTR CALLBACK CFileDialog::AfxFileHookProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp)

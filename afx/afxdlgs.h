@@ -42,8 +42,10 @@ public:
                          const wchar_t* lpszFilter = nullptr, CWnd* pParentWnd = nullptr);
 
     // IDOK when the user chose a file; IDCANCEL when cancelled or when the common dialog
-    // failed (CommDlgExtendedError tells which).
+    // failed (CommDlgExtendedError tells which); -1 when it could not go on (EndOnFault).
     INT_PTR DoModal() override;
+    // Cancels the common dialog around the child as one that could not go on.
+    void EndOnFault() override;
 
     // Full path of the file: the one the dialog currently names while it runs, the chosen one
     // after DoModal returned IDOK.
@@ -85,4 +87,5 @@ private:
     std::wstring m_strDefExt;
     wchar_t m_szFileName[MAX_PATH];
     wchar_t m_szFileTitle[MAX_PATH];
+    BOOL m_bFaulted = FALSE;  // ended by EndOnFault during this DoModal
 };

@@ -132,6 +132,13 @@ BOOL CPropertyPage::OnQueryCancel()
     return TRUE;
 }
 
+void CPropertyPage::EndOnFault()
+{
+    // A page cannot end itself: the sheet around it is ended.
+    if (CWnd* sheet = m_hWnd != nullptr ? CWnd::FromHandlePermanent(::GetParent(m_hWnd)) : nullptr)
+        sheet->EndOnFault();
+}
+
 void CPropertyPage::SetModified(BOOL bChanged)
 {
     if (m_hWnd == nullptr)
@@ -178,14 +185,27 @@ int CALLBACK CPropertySheet::AfxPropSheetCallback(HWND hWnd, UINT msg, LPARAM)
         return 0;
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
     CPropertySheet* sheet = TakePendingSheet();
-    if (sheet != nullptr && sheet->SubclassWindow(hWnd))
-        sheet->OnInitDialog();
+    try {
+        if (sheet != nullptr && sheet->SubclassWindow(hWnd))
+            sheet->OnInitDialog();
+    } catch (...) {
+        AfxEndOnFault(sheet, WM_INITDIALOG);
+    }
     return 0;
 }
 
 BOOL CPropertySheet::OnInitDialog()
 {
     return TRUE;
+}
+
+void CPropertySheet::EndOnFault()
+{
+    // The platform's own modal loop ends on Cancel; DoModal then reports -1.
+    if (m_bFaulted)
+        return;
+    m_bFaulted = TRUE;
+    ::PostMessageW(m_hWnd, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
 }
 
 INT_PTR CPropertySheet::DoModal()
@@ -212,9 +232,12 @@ INT_PTR CPropertySheet::DoModal()
         m_psh.nStartPage = 0;
 
     CDialog::EnterModal();
+    m_bFaulted = FALSE;
     CPropertySheet* outer = SetPendingSheet(this);
     INT_PTR result = ::PropertySheetW(&m_psh);
     SetPendingSheet(outer);
+    if (m_bFaulted)
+        result = -1;
     // The window is gone by now; make sure the object does not hold on to it.
     if (m_hWnd != nullptr)
         Detach();

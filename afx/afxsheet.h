@@ -54,6 +54,8 @@ public:
     // A page ends nothing itself: the sheet owns OK and Cancel.
     void OnOK() override {}
     void OnCancel() override {}
+    // A page that cannot go on ends the sheet around it.
+    void EndOnFault() override;
 
     // Marks the page changed (the sheet enables Apply) or unchanged (Apply is
     // disabled once no page is changed). Does nothing while the page has no window.
@@ -91,8 +93,10 @@ public:
     CPropertyPage* GetActivePage() const;
 
     // Runs the sheet with PropertySheetW; returns the platform's result (IDOK,
-    // IDCANCEL / 0, or -1 when the sheet could not be made).
+    // IDCANCEL / 0), or -1 when the sheet could not be made or could not go on.
     virtual INT_PTR DoModal();
+    // Cancels the sheet as one that could not go on: DoModal reports -1.
+    void EndOnFault() override;
     // Runs once the platform has built the sheet's frame, tabs and buttons,
     // before the start page is made. The base does nothing and returns TRUE.
     virtual BOOL OnInitDialog();
@@ -105,5 +109,6 @@ protected:
     std::vector<CPropertyPage*> m_pages;
 
 private:
+    BOOL m_bFaulted = FALSE;  // ended by EndOnFault during this DoModal
     static int CALLBACK AfxPropSheetCallback(HWND hWnd, UINT msg, LPARAM lp);
 };

@@ -1,19 +1,12 @@
 #include "afx/afxwin.h"
 #include "afx/afxdd.h"
 
-#include <stddef.h>
 #include <unordered_map>
 
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Winvalid-offsetof"
-static_assert(offsetof(CWnd, m_hWnd) == sizeof(void*),
-              "hosts pass window objects whose handle follows one pointer");
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -318,17 +311,41 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp)
     CWnd* wnd = FromHandlePermanent(hWnd);
     if (wnd == nullptr)
         return ::DefWindowProcW(hWnd, msg, wp, lp);
+    LRESULT result = 0;
+    try {
+        result = wnd->WindowProc(msg, wp, lp);
+    } catch (...) {
+        AfxEndOnFault(wnd, msg);
+    }
     if (msg == WM_NCDESTROY) {
-        LRESULT result = wnd->WindowProc(msg, wp, lp);
         // The window is gone: the object lets go of it (it may be reused).
         if (wnd->m_pfnSuper)
             wnd->UnsubclassWindow();
         else
             wnd->Detach();
         wnd->PostNcDestroy();
-        return result;
     }
-    return wnd->WindowProc(msg, wp, lp);
+    return result;
+}
+
+void CWnd::EndOnFault()
+{
+    // A control or plain window belongs to the dialog around it.
+    for (HWND up = ::GetParent(m_hWnd); up != nullptr; up = ::GetParent(up)) {
+        if (CWnd* owner = FromHandlePermanent(up)) {
+            owner->EndOnFault();
+            return;
+        }
+    }
+}
+
+void AfxEndOnFault(CWnd* wnd, UINT message)
+{
+    wchar_t note[96];
+    wsprintfW(note, L"Oroscape: a handler of message 0x%04X failed; its dialog is ended\n", message);
+    ::OutputDebugStringW(note);
+    if (wnd != nullptr && wnd->m_hWnd != nullptr)
+        wnd->EndOnFault();
 }
 
 // ---------------------------------------------------------------------------
@@ -378,17 +395,29 @@ INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp)
     CDialog* dlg = reinterpret_cast<CDialog*>(lp);
     if (dlg == nullptr)
         return TRUE;
-    AttachDialog(hWnd, dlg);
     const DWORD styleBefore = static_cast<DWORD>(::GetWindowLongPtrW(hWnd, GWL_STYLE));
     RECT rectBefore;
     ::GetWindowRect(hWnd, &rectBefore);
+    BOOL focusDefault = TRUE;
     CurrentMsg saved = dlg->m_currentMsg;
-    dlg->m_currentMsg = {msg, wp, lp};
-    BOOL focusDefault = dlg->OnInitDialog();
+    try {
+        AttachDialog(hWnd, dlg);
+        dlg->m_currentMsg = {msg, wp, lp};
+        focusDefault = dlg->OnInitDialog();
+    } catch (...) {
+        dlg->m_currentMsg = saved;
+        AfxEndOnFault(dlg, msg);
+        return TRUE;
+    }
     dlg->m_currentMsg = saved;
     if (::IsWindow(hWnd))
         AutoCenter(hWnd, styleBefore, rectBefore);
     return focusDefault;
+}
+
+void CDialog::EndOnFault()
+{
+    ::EndDialog(m_hWnd, -1);
 }
 
 void CDialog::AutoCenter(HWND hWnd, DWORD styleBefore, const RECT& rectBefore)

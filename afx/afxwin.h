@@ -144,8 +144,7 @@ protected: \
 // A window object. Permanent objects are attached to their window (the
 // window's property holds the object) and receive its messages through the
 // layer's window procedure; temporary objects from FromHandle only wrap a
-// handle for calls. The handle sits right after the table pointer: hosts pass
-// window objects of that layout across the library boundary.
+// handle for calls.
 class CWnd : public CCmdTarget {
     DECLARE_DYNAMIC(CWnd)
 public:
@@ -202,7 +201,13 @@ public:
 
     // Window procedure of every window the layer routes: switches to the
     // module's own state for each message, as windows of a regular DLL do.
+    // No exception leaves it: a handler that throws ends its dialog (EndOnFault).
     static LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    // Runs when a handler of this window threw (no memory for a string, say):
+    // the dialog the window belongs to cannot go on and is ended, as one that
+    // failed. Here: passed to the nearest window above that has an object.
+    virtual void EndOnFault();
 
 protected:
     virtual void DoDataExchange(CDataExchange* pDX) {}
@@ -241,6 +246,8 @@ public:
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
+    // Ends the dialog with -1, the result of a dialog that could not run.
+    void EndOnFault() override;
 
 protected:
     UINT m_nIDTemplate;
@@ -262,6 +269,10 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 };
+
+// Called where a procedure of the layer caught an exception from a handler of
+// wnd's message: notes it for a debugger and ends wnd's dialog.
+void AfxEndOnFault(CWnd* wnd, UINT message);
 
 // The application object of a module.
 class CWinApp : public CCmdTarget {

@@ -199,7 +199,6 @@ bool TerrainViewer::Create(HINSTANCE instance, const Options& options, int showC
     scene_.SetLook(look_);
 
     // The model sheet lives as long as the window; the library keeps hostWnd_'s address.
-    hostWnd_.pReserved = nullptr;
     hostWnd_.hWnd = hwnd_;
     if (!_CreateModelDialog(&hostWnd_, &sheet_))
         sheet_ = nullptr;

@@ -134,7 +134,7 @@ private:
     HeightColorInfo layering_;     // the record the layering dialog edits
     std::vector<TerrainLayer> layers_;
 
-    OROSCAPE_HOSTWND hostWnd_ = {nullptr, nullptr};
+    OROSCAPE_HOSTWND hostWnd_ = {};  // laid out as the host framework's CWnd
     HMODELSHEET sheet_ = nullptr;
     bool gridLines_ = false;
     bool dragging_ = false;

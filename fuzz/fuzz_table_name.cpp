@@ -26,18 +26,27 @@ std::string Upper(std::string s)
     return s;
 }
 
+// Code page 936: bytes 0x81 to 0xFE open a two-byte character.
+bool IsLeadByte936(unsigned char c)
+{
+    return c >= 0x81 && c <= 0xFE;
+}
+
 // The name rule, spelt out independently of the library's code.
-bool ExpectedValid(const std::string& name)
+bool ExpectedValid(const std::string& name, bool cp936)
 {
     if (name.empty() || name.size() > kLutMaxNameLength)
         return false;
-    for (unsigned char c : name) {
+    for (size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (cp936 && IsLeadByte936(c)) {
+            if (++i == name.size())
+                return false;  // no trail byte
+            continue;
+        }
         if (c < 0x20 || strchr("\\/:<>\"|?*", c) != nullptr)
             return false;
     }
-    const char last = name.back();
-    if (last == '.' || last == ' ')
-        return false;
     std::string stem = name.substr(0, name.find('.'));
     while (!stem.empty() && stem.back() == ' ')
         stem.pop_back();
@@ -81,7 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     const bool valid = IsValidTableName(name.c_str());
-    FUZZ_CHECK(valid == ExpectedValid(name));
+    FUZZ_CHECK(valid == ExpectedValid(name, false));
+    // Read as code page 936, a trail byte (0x5C and 0x7C included) belongs to its character.
+    const bool valid936 = IsValidTableName(name.c_str(), IsLeadByte936);
+    FUZZ_CHECK(valid936 == ExpectedValid(name, true));
 
     // The path of a table.
     Room path(pathCap);

@@ -114,26 +114,28 @@ int FillGreyLut(LutColor* colors)
     return kLutMaxEntries;
 }
 
-bool IsValidTableName(const char* name)
+bool IsValidTableName(const char* name, LeadByteTest isLeadByte)
 {
     if (name == nullptr || name[0] == '\0')
         return false;
     size_t n = 0;
-    for (; name[n] != '\0'; ++n) {
-        if (n >= kLutMaxNameLength)
-            return false;  // a 128th byte: does not fit the name field
-        if (IsForbiddenByte(static_cast<unsigned char>(name[n])))
+    while (name[n] != '\0') {
+        const unsigned char c = static_cast<unsigned char>(name[n]);
+        const size_t width = (isLeadByte != nullptr && isLeadByte(c)) ? 2 : 1;
+        if (width == 2 && name[n + 1] == '\0')
+            return false;  // a lead byte without its trail byte
+        if (width == 1 && IsForbiddenByte(c))
             return false;
+        n += width;
+        if (n > kLutMaxNameLength)
+            return false;  // does not fit the name field with its terminator
     }
-    // Covers "." and ".." as well.
-    if (name[n - 1] == '.' || name[n - 1] == ' ')
-        return false;
     return !IsDeviceName(name);
 }
 
-bool ComposeTablePath(const char* hostDir, const char* name, char* out, size_t cap)
+bool ComposeTablePath(const char* hostDir, const char* name, char* out, size_t cap, LeadByteTest isLeadByte)
 {
-    if (!IsValidTableName(name)) {
+    if (!IsValidTableName(name, isLeadByte)) {
         if (out != nullptr && cap > 0)
             out[0] = '\0';
         return false;
@@ -146,7 +148,7 @@ bool ComposeTableSearchPattern(const char* hostDir, char* out, size_t cap)
     return ComposeInFolder(hostDir, "*", kLutExtension, out, cap);
 }
 
-bool TableTitleFromFileName(const char* fileName, char* title, size_t cap)
+bool TableTitleFromFileName(const char* fileName, char* title, size_t cap, LeadByteTest isLeadByte)
 {
     if (fileName == nullptr || title == nullptr || cap == 0)
         return false;
@@ -160,7 +162,7 @@ bool TableTitleFromFileName(const char* fileName, char* title, size_t cap)
         return false;
     memcpy(title, fileName, titleLen);
     title[titleLen] = '\0';
-    if (!IsValidTableName(title)) {
+    if (!IsValidTableName(title, isLeadByte)) {
         title[0] = '\0';
         return false;
     }
@@ -188,10 +190,10 @@ bool BuildLutHeader(unsigned char* header, const char* name, const char* kind, i
 }
 
 size_t EncodeLut(unsigned char* out, size_t cap, const char* name, const char* kind,
-                 const LutColor* colors, int count)
+                 const LutColor* colors, int count, LeadByteTest isLeadByte)
 {
     if (out == nullptr || colors == nullptr || count < 1 || count > kLutMaxEntries ||
-        !IsValidTableName(name))
+        !IsValidTableName(name, isLeadByte))
         return 0;
     const size_t total = kLutHeaderSize + static_cast<size_t>(count) * kLutEntrySize;
     if (cap < total || !BuildLutHeader(out, name, kind, count))

@@ -43,21 +43,27 @@ extern const char kLutExtension[];            // ".lut"
 // (i, i, i) - the plain index, not index * 256. Returns its count, 256.
 int FillGreyLut(LutColor* colors);
 
-// Table names are file titles in HeightLut and are treated as bytes of the ANSI code page.
-// A valid name is non-empty, at most 127 bytes, holds no byte below 0x20 and none of
+// Tells whether a byte opens a two-byte character in the ANSI code page that table names are
+// written in (Windows: IsDBCSLeadByte). Without one, names are read as single-byte text.
+typedef bool (*LeadByteTest)(unsigned char byte);
+
+// Table names are file titles in HeightLut, in the ANSI code page; ".lut" always follows them.
+// A valid name is non-empty, at most 127 bytes, and names a file inside the folder: no
+// character below 0x20, none of
 //   \ / : < > " | ? *
-// is not "." or "..", does not end in '.' or ' ' (Windows drops those from file names), and is
-// not a device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, with or without an
-// extension or trailing blanks), which would open a device instead of a file in the folder.
-// The test is byte by byte: under a double-byte code page such as 936 a trail byte may be
-// 0x5C ('\') or 0x7C ('|'); such characters are refused too, so that no byte of a name can
-// ever act as a separator.
-bool IsValidTableName(const char* name);
+// and not a device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, with or without
+// an extension or trailing blanks), which would open a device instead of a file. The test runs
+// per character: a lead byte and its trail byte are one character (the trail byte may be 0x5C
+// or 0x7C under code page 936), and a lead byte without its trail byte ends no valid name.
+// Trailing blanks and dots, and names of blanks or dots only, are ordinary titles: the file
+// "abc .lut" is a file like any other.
+bool IsValidTableName(const char* name, LeadByteTest isLeadByte = nullptr);
 
 // Composes hostDir + "\HeightLut\" + name + ".lut" into out (cap bytes). Refused (false, out
 // emptied when cap > 0) when hostDir is null or empty, name is not a valid table name, or the
 // path with its terminator would not fit cap or would reach kLutPathCap characters.
-bool ComposeTablePath(const char* hostDir, const char* name, char* out, size_t cap);
+bool ComposeTablePath(const char* hostDir, const char* name, char* out, size_t cap,
+                      LeadByteTest isLeadByte = nullptr);
 
 // Composes hostDir + "\HeightLut\*.lut", the search pattern of the listing, under the same
 // limits as ComposeTablePath.
@@ -68,7 +74,8 @@ bool ComposeTableSearchPattern(const char* hostDir, char* out, size_t cap);
 // return "x.lutx" through its short name) and for titles that are not valid table names,
 // which the reader would refuse anyway. title receives at most cap bytes; false when the
 // title does not fit.
-bool TableTitleFromFileName(const char* fileName, char* title, size_t cap);
+bool TableTitleFromFileName(const char* fileName, char* title, size_t cap,
+                            LeadByteTest isLeadByte = nullptr);
 
 // Builds the 396-byte header: all zeros, then the magic, name (at most 127 bytes), kind (at
 // most 255 bytes) and count. False, with header untouched, for a null or too long text.
@@ -78,7 +85,7 @@ bool BuildLutHeader(unsigned char* header, const char* name, const char* kind, i
 // between 1 and 256 and the name must be a valid table name. Returns the number of bytes of
 // the file (396 + 6 * count), or 0 when refused or out is too small.
 size_t EncodeLut(unsigned char* out, size_t cap, const char* name, const char* kind,
-                 const LutColor* colors, int count);
+                 const LutColor* colors, int count, LeadByteTest isLeadByte = nullptr);
 
 // The signed 32-bit count stored in a header of at least kLutHeaderSize bytes.
 int32_t LutHeaderCount(const unsigned char* header);

@@ -75,13 +75,19 @@ bool WriteAll(HANDLE file, const unsigned char* data, size_t size)
     return true;
 }
 
+// Table names are in the ANSI code page: a double-byte character's trail byte is no separator.
+bool IsAnsiLeadByte(unsigned char byte)
+{
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
 // The table's full path, or false when the host gives no directory or the path is refused.
 bool TablePath(const char* name, char (&path)[kLutPathCap])
 {
     char hostDir[kLutPathCap];
     if (!GetHostDir(hostDir, sizeof hostDir))
         return false;
-    return ComposeTablePath(hostDir, name, path, sizeof path);
+    return ComposeTablePath(hostDir, name, path, sizeof path, IsAnsiLeadByte);
 }
 
 }  // namespace
@@ -133,7 +139,7 @@ bool WriteColorTableFile(const char* name, const LayerColor* colors, int count)
         entries[i].b = colors[i].b;
     }
     unsigned char data[kLutMaxFileBytes];
-    const size_t size = EncodeLut(data, sizeof data, name, kLutUserKind, entries, count);
+    const size_t size = EncodeLut(data, sizeof data, name, kLutUserKind, entries, count, IsAnsiLeadByte);
     if (size == 0)
         return false;
 
@@ -170,7 +176,7 @@ bool EnumColorTables(std::vector<std::string>* titles)
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         char title[kLutNameSize];
-        if (TableTitleFromFileName(found.cFileName, title, sizeof title))
+        if (TableTitleFromFileName(found.cFileName, title, sizeof title, IsAnsiLeadByte))
             titles->push_back(title);
     } while (FindNextFileA(search.Get(), &found));
     return true;

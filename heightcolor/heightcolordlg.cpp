@@ -7,6 +7,7 @@
 
 #include "afx/afxdd.h"
 #include "afx/afxdlgs.h"
+#include "frame/barrier.h"
 #include "frame/strings.h"
 #include "heightcolor/colortable.h"
 #include "heightcolor/colortable_file.h"
@@ -430,7 +431,9 @@ extern "C" int __cdecl _SetHeightColorDlg(const float* heightRange, HeightColorI
     // Nothing to edit: the dialog cannot start.
     if (heightRange == nullptr || info == nullptr)
         return -1;
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    CHeightColorDlg dlg(heightRange, info);
-    return static_cast<int>(dlg.DoModal());
+    return ExportBarrier(-1, [&] {
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());
+        CHeightColorDlg dlg(heightRange, info);
+        return static_cast<int>(dlg.DoModal());
+    });
 }

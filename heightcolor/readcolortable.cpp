@@ -2,12 +2,13 @@
 // Loads no resources, so it runs in whatever module context the host is in.
 #include "oroscape.h"
 
+#include "frame/barrier.h"
 #include "heightcolor/colortable.h"
 #include "heightcolor/colortable_file.h"
 
 extern "C" short __cdecl _ReadColorTable(const char* name, LayerColor* colors, short* count)
 {
-    if (ReadColorTableFile(name, colors, count))
+    if (ExportBarrier(false, [&] { return ReadColorTableFile(name, colors, count); }))
         return 1;
     // Nothing readable: the grey ramp stands in, with 256 entries.
     if (colors != nullptr) {

@@ -43,11 +43,26 @@ typedef struct MODELCOLOR {
     short r, g, b;
 } MODELCOLOR;
 
-/* The host window object given to _CreateModelDialog: its window handle sits
-   right after one pointer. A plain C host fills hWnd and leaves pReserved 0. */
+/* The host window object given to _CreateModelDialog: a window object of the
+   host's framework, laid out as MFC lays out a CWnd. A host on MFC passes its
+   CWnd* (cast to this type) as it is; a plain C host fills one itself: zero
+   it and set hWnd. The sheet reads only hWnd, at each Apply and when it is
+   shown, and treats a value that is no window of the calling process (zero,
+   destroyed, another process's) as no host at all.
+   32-bit: MFC 4.2 - the vtable pointer, then CCmdTarget's m_dwRef,
+           m_pOuterUnknown, m_xInnerUnknown, m_xDispatch, m_bResultExpected and
+           m_xConnPtContainer (six 32-bit fields), then m_hWnd at byte 0x1C.
+   64-bit: the current 64-bit MFC build, m_hWnd at byte 0x40.
+   No other framework version's layout is probed. */
+#if defined(_WIN64)
+#define OROSCAPE_HOSTWND_HANDLE_OFFSET 0x40
+#else
+#define OROSCAPE_HOSTWND_HANDLE_OFFSET 0x1C
+#endif
 typedef struct OROSCAPE_HOSTWND {
-    void* pReserved;
-    HWND  hWnd;
+    void*         pVtable;      /* the framework's; never called */
+    unsigned char reserved[OROSCAPE_HOSTWND_HANDLE_OFFSET - sizeof(void*)]; /* CCmdTarget's members */
+    HWND          hWnd;         /* CWnd::m_hWnd */
 } OROSCAPE_HOSTWND;
 
 /* Opaque handle of the model sheet. */
@@ -152,6 +167,10 @@ OROSCAPE_STATIC_ASSERT(offsetof(HeightColorInfo, wColor) == 128 + 2048, hci_colo
 OROSCAPE_STATIC_ASSERT(offsetof(HeightColorInfo, nLayers) == 128 + 2048 + 1536, hci_count_offset);
 /* natural alignment: two bytes of tail padding after nLayers */
 OROSCAPE_STATIC_ASSERT(sizeof(HeightColorInfo) == 3716, hci_size);
-OROSCAPE_STATIC_ASSERT(offsetof(OROSCAPE_HOSTWND, hWnd) == sizeof(void*), hostwnd_handle_offset);
+#if defined(_WIN64)
+OROSCAPE_STATIC_ASSERT(offsetof(OROSCAPE_HOSTWND, hWnd) == 0x40, hostwnd_handle_offset);
+#else
+OROSCAPE_STATIC_ASSERT(offsetof(OROSCAPE_HOSTWND, hWnd) == 0x1C, hostwnd_handle_offset);
+#endif
 
 #endif /* OROSCAPE_H */

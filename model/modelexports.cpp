@@ -1,10 +1,10 @@
 // Exports of the model sheet: create, show and delete it, and the 26 accessors.
 #include <windows.h>
 
-#include <new>
 #include <string.h>
 
 #include "afx/afxstate.h"
+#include "frame/barrier.h"
 #include "frame/strings.h"
 #include "include/oroscape.h"
 #include "model/modelsheet.h"
@@ -16,13 +16,6 @@ namespace {
 CModelSheet* SheetOf(HMODELSHEET handle)
 {
     return reinterpret_cast<CModelSheet*>(handle);
-}
-
-// The host's window object: its handle follows one pointer, as in the layer's
-// CWnd. The sheet reads only that handle.
-CWnd* HostWindowObject(OROSCAPE_HOSTWND* host)
-{
-    return reinterpret_cast<CWnd*>(host);
 }
 
 // Every accessor answers 1 for a copy done; a null sheet or value pointer is
@@ -51,16 +44,19 @@ short __cdecl _CreateModelDialog(OROSCAPE_HOSTWND* pHostWnd, HMODELSHEET* ppShee
 {
     if (ppSheet == nullptr)
         return 0;
-    CString caption;
-    if (!LoadResString(IDS_MODEL_SHEET_CAPTION, caption))
-        return 0;
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    CModelSheet* sheet = nullptr;
-    try {
-        sheet = new CModelSheet(caption, HostWindowObject(pHostWnd), 0);
-    } catch (const std::bad_alloc&) {
-        sheet = nullptr;  // no memory for the sheet or a page: reported as not created
-    }
+    bool captionMissing = false;
+    CModelSheet* sheet = ExportBarrier<CModelSheet*>(nullptr, [&]() -> CModelSheet* {
+        CString caption;
+        if (!LoadResString(IDS_MODEL_SHEET_CAPTION, caption)) {
+            captionMissing = true;
+            return nullptr;
+        }
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());
+        return new CModelSheet(caption, pHostWnd, 0);
+    });
+    if (captionMissing)
+        return 0;  // the host's handle is left as it was
+    // No memory for the sheet or a page: reported as not created, the handle null.
     *ppSheet = reinterpret_cast<HMODELSHEET>(sheet);
     return sheet != nullptr ? 1 : 0;
 }
@@ -70,7 +66,7 @@ short __cdecl _DeleteModelDialog(HMODELSHEET* ppSheet)
     if (ppSheet == nullptr)
         return 1;
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    delete SheetOf(*ppSheet);
+    delete SheetOf(*ppSheet);  // destroys windows and frees memory: throws nothing
     *ppSheet = nullptr;
     return 1;
 }
@@ -79,9 +75,12 @@ short __cdecl _ShowModelDialog(HMODELSHEET s)
 {
     if (s == nullptr)
         return 0;
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    SheetOf(s)->DoModal();
-    return 1;
+    return ExportBarrier<short>(0, [&]() -> short {
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());
+        // However the user closes it, 1; a sheet that could not be shown or could not go on
+        // reports 0, as a null sheet does.
+        return SheetOf(s)->DoModal() == -1 ? 0 : 1;
+    });
 }
 
 #define OROSCAPE_COLOR_ACCESSORS(setName, getName, which) \

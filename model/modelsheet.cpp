@@ -16,8 +16,8 @@ BEGIN_MESSAGE_MAP(CModelSheet, CPropertySheet)
     ON_COMMAND(ID_APPLY_NOW, OnApplyNow)
 END_MESSAGE_MAP()
 
-CModelSheet::CModelSheet(const wchar_t* pszCaption, CWnd* pParentWnd, UINT iSelectPage)
-    : CPropertySheet(pszCaption, pParentWnd, iSelectPage), m_pHostWnd(pParentWnd)
+CModelSheet::CModelSheet(const wchar_t* pszCaption, const OROSCAPE_HOSTWND* pHostWnd, UINT iSelectPage)
+    : CPropertySheet(pszCaption, nullptr, iSelectPage), m_pHostWnd(pHostWnd)
 {
     m_pLightPage = new CLightPage;
     m_pMaterialPage = new CMaterialPage;
@@ -78,6 +78,26 @@ void CModelSheet::GetMatMode(short* mode) const { m_pFogPage->GetMatMode(mode); 
 void CModelSheet::SetFogDensityBits(uint32_t bits) { m_pFogPage->SetFogDensityBits(bits); }
 uint32_t CModelSheet::GetFogDensityBits() const { return m_pFogPage->GetFogDensityBits(); }
 
+HWND CModelSheet::HostWindow() const
+{
+    if (m_pHostWnd == nullptr)
+        return nullptr;
+    // The object is the host's and its handle may be stale by now: a handle
+    // that names no window, or another process's window, is no host.
+    HWND host = m_pHostWnd->hWnd;
+    DWORD process = 0;
+    if (host == nullptr || !::IsWindow(host) || ::GetWindowThreadProcessId(host, &process) == 0 ||
+        process != ::GetCurrentProcessId())
+        return nullptr;
+    return host;
+}
+
+INT_PTR CModelSheet::DoModal()
+{
+    m_pParentWnd = CWnd::FromHandle(HostWindow());
+    return CPropertySheet::DoModal();
+}
+
 BOOL CModelSheet::OnInitDialog()
 {
     BOOL result = CPropertySheet::OnInitDialog();
@@ -136,8 +156,8 @@ void CModelSheet::OnApplyNow()
     if (!ApplyWentThrough())
         return;
 
-    if (m_pHostWnd != nullptr && m_pHostWnd->m_hWnd != nullptr)
-        ::SendMessageW(m_pHostWnd->m_hWnd, WM_MODEL_APPLY, m_wChangeMask, 0);
+    if (HWND host = HostWindow())
+        ::SendMessageW(host, WM_MODEL_APPLY, m_wChangeMask, 0);
     m_wChangeMask = 0;
     m_pLightPage->SetModified(FALSE);
     m_pMaterialPage->SetModified(FALSE);

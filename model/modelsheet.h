@@ -25,14 +25,14 @@ enum class ModelColor {
 
 // The sheet object lives from _CreateModelDialog to _DeleteModelDialog; its
 // window only while _ShowModelDialog runs. It owns the three pages, which own
-// the values. The host window object is the host's: the sheet only reads its
-// handle (the layout of a window object: the handle right after one pointer).
+// the values. The host window object is the host's (a window object of its own
+// framework, see OROSCAPE_HOSTWND): the sheet only reads its handle.
 class CModelSheet : public CPropertySheet {
     DECLARE_DYNAMIC(CModelSheet)
 public:
     // Runs in _CreateModelDialog under the library's module state: builds the
     // light, material and fog pages with their defaults, in tab order.
-    CModelSheet(const wchar_t* pszCaption, CWnd* pParentWnd, UINT iSelectPage);
+    CModelSheet(const wchar_t* pszCaption, const OROSCAPE_HOSTWND* pHostWnd, UINT iSelectPage);
     ~CModelSheet() override;
 
     // The accessors: copies into and out of the owning page's members, nothing
@@ -46,11 +46,19 @@ public:
     void SetFogDensityBits(uint32_t bits);
     uint32_t GetFogDensityBits() const;
 
-    CWnd* m_pHostWnd;  // receives WM_MODEL_APPLY; not owned; may be null (no notification)
+    const OROSCAPE_HOSTWND* m_pHostWnd;  // receives WM_MODEL_APPLY; not owned; may be null (no notification)
     CLightPage* m_pLightPage;
     CMaterialPage* m_pMaterialPage;
     CFogPage* m_pFogPage;
     WORD m_wChangeMask;  // bits set by the pages since the last Apply
+
+    // Runs in _ShowModelDialog: the host's window, read as it is now, owns the
+    // sheet; without one the active window does.
+    INT_PTR DoModal() override;
+
+    // The host's window as its object names it now, or null when that is no
+    // window of this process (no object, zero, destroyed, another process's).
+    HWND HostWindow() const;
 
     // The Back, Next and Finish buttons are re-laid out where the sheet has them.
     BOOL OnInitDialog() override;

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <vfw.h>
 
+#include "frame/barrier.h"
 #include "include/oroscape.h"
 #include "res/resource.h"
 
@@ -60,8 +61,10 @@ extern "C" int __cdecl _PlayAVIWnd(const char* fileName)
 {
     if (fileName == nullptr)
         return -1;
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    CAviPlayDlg dlg(nullptr);
-    dlg.m_strFileName = AfxFromAnsi(fileName);
-    return static_cast<int>(dlg.DoModal());
+    return ExportBarrier(-1, [&] {
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());
+        CAviPlayDlg dlg(nullptr);
+        dlg.m_strFileName = AfxFromAnsi(fileName);
+        return static_cast<int>(dlg.DoModal());
+    });
 }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "frame/barrier.h"
 #include "frame/strings.h"
 #include "include/oroscape.h"
 #include "res/resource.h"
@@ -253,10 +254,13 @@ void CPreViewTexDlg::OnTypeChange()
 
 extern "C" short __cdecl _SelectTextureFile(char* pszPath)
 {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    short result = 0;
-    CPreViewTexDlg dlg(nullptr);
-    if (dlg.DoModal() == IDOK) {
+    return ExportBarrier<short>(0, [&]() -> short {
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());
+        CPreViewTexDlg dlg(nullptr);
+        if (dlg.DoModal() != IDOK) {
+            ::CommDlgExtendedError();  // cancel and failure look alike to the host
+            return 0;
+        }
         // The host reads the path in the ANSI code page, in a buffer of MAX_PATH bytes: a path
         // that the code page cannot spell, or that needs more bytes than that (two per Chinese
         // character under code page 936), is refused rather than handed over garbled or cut.
@@ -264,9 +268,7 @@ extern "C" short __cdecl _SelectTextureFile(char* pszPath)
         const std::string ansi = AfxToAnsi(path);
         if (!path.IsEmpty() && AfxFromAnsi(ansi.c_str()) == path &&
             CopyChosenPath(ansi.data(), ansi.size(), pszPath, kChosenPathCap))
-            result = 1;
-    } else {
-        ::CommDlgExtendedError();  // cancel and failure look alike to the host
-    }
-    return result;
+            return 1;
+        return 0;
+    });
 }

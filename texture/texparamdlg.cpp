@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "afx/afxdd.h"
+#include "frame/barrier.h"
 #include "frame/strings.h"
 #include "hosts/rimbase/rimbase.h"
 #include "include/oroscape.h"
@@ -265,18 +266,20 @@ void CTexParamDlg::ReleaseTempContext()
 extern "C" OROSCAPE_API short __cdecl _SetTexParamDlg(const char* imageFile, char* format, int* redBand,
                                                       int* greenBand, int* blueBand)
 {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    CTexParamDlg dlg(imageFile, nullptr);
-    if (dlg.DoModal() != IDOK)
-        return 0;
-    // The outputs are the caller's; a null one is skipped rather than written through.
-    if (format != nullptr)
-        *format = dlg.m_nFormat;
-    if (redBand != nullptr)
-        *redBand = dlg.m_nRedBand;
-    if (greenBand != nullptr)
-        *greenBand = dlg.m_nGreenBand;
-    if (blueBand != nullptr)
-        *blueBand = dlg.m_nBlueBand;
-    return 1;
+    return ExportBarrier<short>(0, [&]() -> short {
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());
+        CTexParamDlg dlg(imageFile, nullptr);
+        if (dlg.DoModal() != IDOK)
+            return 0;
+        // The outputs are the caller's; a null one is skipped rather than written through.
+        if (format != nullptr)
+            *format = dlg.m_nFormat;
+        if (redBand != nullptr)
+            *redBand = dlg.m_nRedBand;
+        if (greenBand != nullptr)
+            *greenBand = dlg.m_nGreenBand;
+        if (blueBand != nullptr)
+            *blueBand = dlg.m_nBlueBand;
+        return 1;
+    });
 }

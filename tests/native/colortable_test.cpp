@@ -241,35 +241,48 @@ TEST(ColorTableRead, GreyFallbackIsTheIndexRamp)
 
 // ---- names and paths -----------------------------------------------------------------------
 
-TEST(ColorTableName, AcceptsOrdinaryTitles)
+// Code page 936: bytes 0x81 to 0xFE open a two-byte character.
+bool IsLeadByte936(unsigned char c)
 {
-    const char* good[] = {
-        "hills", "terrain", "a", "My table 2", "v1.2", ".hidden", "a b", "COM", "COM10",
-        "console", "nullah", "LPT",
-        "\xB5\xD8\xD0\xCE",  // a two-character name in code page 936
-    };
-    for (const char* name : good)
-        EXPECT_TRUE(IsValidTableName(name)) << name;
-    EXPECT_TRUE(IsValidTableName(Repeat('x', 127).c_str()));
+    return c >= 0x81 && c <= 0xFE;
 }
 
-TEST(ColorTableName, RefusesWhatIsNoPlainTitleInTheFolder)
+// Each name with its verdict read byte by byte (a single-byte code page) and under code page
+// 936, where a lead byte and its trail byte are one character.
+TEST(ColorTableName, NamesThatNameAFileInTheFolder)
 {
-    const std::string bad[] = {
-        "", Repeat('x', 128), Repeat('x', 300),
-        // separators, drive and stream colon, wildcard and reserved characters
-        "a\\b", "..\\..\\evil", "a/b", "/etc", "C:x", "a:stream", "a<b", "a>b", "a\"b", "a|b",
-        "a?", "*", std::string("a\x01"), "tab\there", std::string("a\x1F"),
-        // names Windows changes or resolves elsewhere
-        ".", "..", "a.", "a ", "...",
-        "CON", "con", "Nul", "PRN", "AUX", "COM1", "com9", "LPT1", "CONIN$", "conout$",
-        "con.x", "NUL.tar", "CON ", "aux .b",
-        // code page 936: a lead byte followed by the trail byte 0x5C or 0x7C
-        "\x81\x5C", "\xB1\x7C" "x",
+    const struct {
+        std::string name;
+        bool bytes, cp936;
+    } cases[] = {
+        {"hills", true, true}, {"My table 2", true, true}, {"v1.2", true, true}, {".hidden", true, true},
+        {"COM", true, true}, {"COM10", true, true}, {"console", true, true}, {"nullah", true, true},
+        {"\xB5\xD8\xD0\xCE", true, true},  // 地形
+        {Repeat('x', 127), true, true},
+        // ".lut" follows every name: trailing blanks and dots, blanks or dots alone, are files too
+        {"abc ", true, true}, {"abc.", true, true}, {"   ", true, true}, {".", true, true}, {"..", true, true},
+        // 乗 (81 5C) and 億 (83 7C): their trail bytes are no separators under 936
+        {"\x81\x5C", false, true}, {"\x83\x7C" "x", false, true}, {"a\x81\x5C" "b\x83\x7C", false, true},
+        // a lead byte cut off from its trail byte
+        {"abc\x81", true, false},
+        // no name, too long (in bytes, a two-byte character counting two)
+        {"", false, false}, {Repeat('x', 128), false, false}, {Repeat('\xB5', 128), false, false},
+        // separators, drive and stream colon, wildcard and reserved characters, control bytes
+        {"a\\b", false, false}, {"..\\..\\evil", false, false}, {"a/b", false, false}, {"C:x", false, false},
+        {"a<b", false, false}, {"a>b", false, false}, {"a\"b", false, false}, {"a|b", false, false},
+        {"a?", false, false}, {"*", false, false}, {"a\x01", false, false}, {"tab\there", false, false},
+        {"\xB5\xD8\\", false, false},
+        // devices, with an extension or trailing blanks too
+        {"CON", false, false}, {"Nul", false, false}, {"com9", false, false}, {"LPT1", false, false},
+        {"conout$", false, false}, {"NUL.tar", false, false}, {"CON ", false, false}, {"aux .b", false, false},
+        {"nul.", false, false},
     };
-    for (const std::string& name : bad)
-        EXPECT_FALSE(IsValidTableName(name.c_str())) << "'" << name << "'";
+    for (const auto& k : cases) {
+        EXPECT_EQ(k.bytes, IsValidTableName(k.name.c_str())) << "'" << k.name << "'";
+        EXPECT_EQ(k.cp936, IsValidTableName(k.name.c_str(), IsLeadByte936)) << "'" << k.name << "' (936)";
+    }
     EXPECT_FALSE(IsValidTableName(nullptr));
+    EXPECT_FALSE(IsValidTableName(nullptr, IsLeadByte936));
 }
 
 TEST(ColorTablePath, ComposesInTheHeightLutFolder)
@@ -311,7 +324,7 @@ TEST(ColorTablePath, StaysBelow128Characters)
 TEST(ColorTablePath, RefusesMissingDirectoryAndBadNames)
 {
     char path[kLutPathCap];
-    for (const char* name : {"a\\b", "..", "CON", "a:b", ""}) {
+    for (const char* name : {"a\\b", "CON", "a:b", ""}) {
         strcpy(path, "stale");
         EXPECT_FALSE(ComposeTablePath("C:\\Viewer", name, path, sizeof path)) << name;
         EXPECT_STREQ("", path) << name;
@@ -340,8 +353,7 @@ TEST(ColorTableListing, TitlesOfFoundFiles)
     // would refuse.
     for (const std::string& file :
          {std::string("abc.lutx"), std::string("abc.lu"), std::string(".lut"),
-          std::string("lut"), Repeat('t', 128) + ".lut", std::string("a..lut"),
-          std::string("nul.lut")}) {
+          std::string("lut"), Repeat('t', 128) + ".lut", std::string("nul.lut")}) {
         EXPECT_FALSE(TableTitleFromFileName(file.c_str(), title, sizeof title)) << file;
         EXPECT_STREQ("", title) << file;
     }
@@ -350,4 +362,11 @@ TEST(ColorTableListing, TitlesOfFoundFiles)
     char small[4];
     EXPECT_FALSE(TableTitleFromFileName("abcd.lut", small, sizeof small));
     EXPECT_TRUE(TableTitleFromFileName("abc.lut", small, sizeof small));
+
+    // Names the folder holds as they are: a trailing dot, a trail byte 0x5C under 936.
+    ASSERT_TRUE(TableTitleFromFileName("a..lut", title, sizeof title));
+    EXPECT_STREQ("a.", title);
+    ASSERT_TRUE(TableTitleFromFileName("\x81\x5C.lut", title, sizeof title, IsLeadByte936));
+    EXPECT_STREQ("\x81\x5C", title);
+    EXPECT_FALSE(TableTitleFromFileName("\x81\x5C.lut", title, sizeof title));
 }

@@ -295,7 +295,7 @@ TEST_F(ModuleState, RestoredAfterEveryGuardedExport)
     EXPECT_EQ(_PlayAVIWnd(nullptr), -1);
     ExpectRestored("_PlayAVIWnd(NULL)");
 
-    OROSCAPE_HOSTWND hostWnd = {nullptr, nullptr};
+    OROSCAPE_HOSTWND hostWnd = {};
     HMODELSHEET sheet = nullptr;
     _CreateModelDialog(&hostWnd, &sheet);
     ExpectRestored("_CreateModelDialog");

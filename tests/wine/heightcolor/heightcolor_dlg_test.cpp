@@ -442,6 +442,19 @@ TEST_F(HeightColorDlg, SaveWritesANewTableAndRefusesListedOrImpossibleNames)
         c.WaitFor([&] { return c.ComboCount(combo) == 3; }, "the new table listed");
         EXPECT_EQ(c.ComboText(combo, 2), L"hills");
 
+        // Ordinary file names once ".lut" follows: a trailing blank or dot, blanks alone, and
+        // characters whose trail byte under code page 936 is 0x5C or 0x7C (乗 81 5C, 億 83 7C).
+        for (const std::wstring& good : {std::wstring(L"乗 "), std::wstring(L"億."), std::wstring(L"   ")}) {
+            const int before = c.ComboCount(combo);
+            c.Click(d, IDC_SAVE);
+            n = c.WaitWindow(L"保存自定义色表", L"#32770");
+            c.SetText(c.Item(n, IDC_TABLE_NAME), good);
+            c.Click(n, IDOK);
+            c.WaitGone(n);
+            c.WaitFor([&] { return c.ComboCount(combo) == before + 1; }, "the new table listed");
+            EXPECT_EQ(c.ComboText(combo, before), good);
+        }
+
         // Names that cannot be a table file in the folder: refused, nothing written.
         const std::wstring longName(124 - host.Path().size(), L'z');
         for (const std::wstring& bad : {std::wstring(L"..\\escape"), std::wstring(L"c:evil"),
@@ -454,7 +467,7 @@ TEST_F(HeightColorDlg, SaveWritesANewTableAndRefusesListedOrImpossibleNames)
             EXPECT_EQ(c.DismissMessageBox(box), L"保存色表失败!") << ui::Narrow(bad);
             c.WaitGone(box);
         }
-        EXPECT_EQ(c.ComboCount(combo), 3);
+        EXPECT_EQ(c.ComboCount(combo), 6);
         for (int i = 0; i < c.ComboCount(combo); ++i)
             entries.push_back(c.ComboText(combo, i));
         c.Click(d, IDOK);
@@ -471,7 +484,15 @@ TEST_F(HeightColorDlg, SaveWritesANewTableAndRefusesListedOrImpossibleNames)
               (std::vector<unsigned char>{6, 0, 0, 0}));
     EXPECT_EQ(memcmp(file.data() + 396, rec->info.wColor, 36), 0);
 
-    // Only the three tables are in the folder, and nothing appeared beside it.
+    // The host reads them back by the names it knows them by (code page 936).
+    LayerColor back[256];
+    short count = 0;
+    for (const char* name : {"\x81\x5C ", "\x83\x7C.", "   "}) {
+        EXPECT_EQ(_ReadColorTable(name, back, &count), 1) << name;
+        EXPECT_EQ(count, 6) << name;
+    }
+
+    // Only the saved and the two shipped tables are in the folder, and nothing appeared beside it.
     std::vector<std::string> found;
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((host.Path() + "\\*").c_str(), &fd);
@@ -487,9 +508,10 @@ TEST_F(HeightColorDlg, SaveWritesANewTableAndRefusesListedOrImpossibleNames)
     } while (FindNextFileA(h, &fd));
     FindClose(h);
     std::sort(found.begin(), found.end());
-    EXPECT_EQ(found, (std::vector<std::string>{".", "..", "HeightLut", "HeightLut\\.", "HeightLut\\..",
-                                               "HeightLut\\hills.lut", "HeightLut\\ocean.lut",
-                                               "HeightLut\\terrain.lut"}));
+    EXPECT_EQ(found, (std::vector<std::string>{".", "..", "HeightLut", "HeightLut\\   .lut", "HeightLut\\.",
+                                               "HeightLut\\..", "HeightLut\\hills.lut", "HeightLut\\ocean.lut",
+                                               "HeightLut\\terrain.lut", "HeightLut\\\x81\x5C .lut",
+                                               "HeightLut\\\x83\x7C..lut"}));
 }
 
 TEST_F(HeightColorDlg, UnreadableNamedTableEndsTheDialogWithTheGreyRamp)

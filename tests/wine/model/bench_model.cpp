@@ -150,7 +150,8 @@ int main()
                                     nullptr);
     HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, nullptr, nullptr,
                                 wc.hInstance, nullptr);
-    OROSCAPE_HOSTWND hostObject = {nullptr, host};
+    OROSCAPE_HOSTWND hostObject = {};
+    hostObject.hWnd = host;
 
     HMODELSHEET sheet = nullptr;
     if (_CreateModelDialog(&hostObject, &sheet) != 1) {

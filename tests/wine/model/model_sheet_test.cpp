@@ -3,6 +3,9 @@
 // and an Apply that a field refuses.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
+
 #include "model_support.h"
 #include "res/resource.h"
 
@@ -231,6 +234,64 @@ TEST(ModelSheetWithoutHost, ApplySendsNothingAndValuesStillChange)
     EXPECT_FALSE(cancelAfterApply);
     EXPECT_EQ(200, ReadValues(sheet).lineColor.g);
     EXPECT_EQ(1, _DeleteModelDialog(&sheet));
+}
+
+// A host hands its framework's window object. The sheet reads the handle in it
+// when it is shown and again at each Apply; one that names no window of this
+// process is no host: the active window owns the sheet and nothing is sent.
+// The framework's own members before the handle are noise to the library.
+TEST(ModelSheetHostObject, HandleIsReadWhenShownAndAtEachApply)
+{
+    HostWindow first, second;
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    HWND foreign = GetDesktopWindow();
+    DWORD foreignProcess = 0;
+    GetWindowThreadProcessId(foreign, &foreignProcess);
+    struct Case {
+        const char* name;
+        HWND atShow, atApply;
+        HostWindow* owner;     // null: the active window owns the sheet
+        HostWindow* receiver;  // null: nobody is told
+    };
+    const Case cases[] = {
+        {"handle changed before Apply", first.Handle(), second.Handle(), &first, &second},
+        {"window destroyed", gone, gone, nullptr, nullptr},
+        {"zero handle", nullptr, nullptr, nullptr, nullptr},
+        {"handle gone stale before Apply", first.Handle(), gone, &first, nullptr},
+        {"another process's window", foreign, foreign, nullptr, nullptr},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        if (k.atShow == foreign && foreignProcess == GetCurrentProcessId()) {
+            std::printf("skipped: the desktop window belongs to this process here\n");
+            continue;
+        }
+        OROSCAPE_HOSTWND object;
+        memset(&object, 0xA5, sizeof object);
+        object.hWnd = k.atShow;
+        HMODELSHEET sheet = nullptr;
+        ASSERT_EQ(1, _CreateModelDialog(&object, &sheet));
+        first.Clear();
+        second.Clear();
+        const HWND active = GetActiveWindow();
+        HWND owner = reinterpret_cast<HWND>(-1);
+        ui::Script s;
+        s.Step("edit, Apply, OK", [&](ui::Ctx& c) {
+            HWND d = WaitSheet(c);
+            owner = GetWindow(d, GW_OWNER);
+            c.SetText(c.Item(d, IDC_LINE_COLOR_G), L"200");
+            object.hWnd = k.atApply;
+            c.Click(d, kApplyButton);
+            CloseSheet(c, d, IDOK);
+        });
+        EXPECT_EQ(1, s.Run([&] { return _ShowModelDialog(sheet); }));
+        EXPECT_TRUE(s.Succeeded());
+        EXPECT_EQ(k.owner != nullptr ? k.owner->Handle() : active, owner);
+        for (HostWindow* h : {&first, &second})
+            EXPECT_EQ(h == k.receiver ? 1u : 0u, h->Applies().size()) << (h == &first ? "first" : "second");
+        EXPECT_EQ(1, _DeleteModelDialog(&sheet));
+    }
 }
 
 }  // namespace

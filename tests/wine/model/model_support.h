@@ -67,7 +67,7 @@ public:
 
 private:
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
-    OROSCAPE_HOSTWND object_{nullptr, nullptr};
+    OROSCAPE_HOSTWND object_{};
     HMODELSHEET sheet_ = nullptr;
     mutable std::mutex lock_;
     std::vector<ApplyRecord> applies_;

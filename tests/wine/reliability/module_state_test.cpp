@@ -221,7 +221,7 @@ TEST_F(ModuleState, ReaderAndAccessorsNeverTouchIt)
 // state (the library's), the outer one the host's.
 
 struct NestedHost {
-    OROSCAPE_HOSTWND object{nullptr, nullptr};
+    OROSCAPE_HOSTWND object{};
     std::string image;
     AFX_MODULE_STATE* beforeInner = nullptr;
     AFX_MODULE_STATE* afterInner = nullptr;

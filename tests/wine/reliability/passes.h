@@ -39,7 +39,7 @@ public:
 
 private:
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
-    OROSCAPE_HOSTWND object_{nullptr, nullptr};
+    OROSCAPE_HOSTWND object_{};
     int applies_ = 0;
     WPARAM lastMask_ = 0;
 };
