@@ -82,7 +82,8 @@ BOOL CPropertyPage::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
                 return TRUE;
             case PSN_KILLACTIVE:
                 // The platform's answer is "TRUE: the page is invalid, keep it".
-                *pResult = OnKillActive() ? FALSE : TRUE;
+                m_bLetGo = OnKillActive();
+                *pResult = m_bLetGo ? FALSE : TRUE;
                 return TRUE;
             case PSN_APPLY:
                 *pResult = OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;

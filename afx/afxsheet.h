@@ -57,6 +57,10 @@ public:
     // A page that cannot go on ends the sheet around it.
     void EndOnFault() override;
 
+    // What the page answered when the sheet last asked it to stop being current
+    // (OK, Apply, another tab): TRUE when it let go. TRUE until first asked.
+    BOOL LetGoWhenLastAsked() const { return m_bLetGo; }
+
     // Marks the page changed (the sheet enables Apply) or unchanged (Apply is
     // disabled once no page is changed). Does nothing while the page has no window.
     void SetModified(BOOL bChanged = TRUE);
@@ -73,6 +77,7 @@ protected:
 private:
     static INT_PTR CALLBACK AfxPropPageProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp);
     BOOL m_bFirstSetActive = TRUE;
+    BOOL m_bLetGo = TRUE;  // the last OnKillActive's result
 };
 
 // A modal property sheet over the pages added to it (pages are not owned).

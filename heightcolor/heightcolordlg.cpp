@@ -162,6 +162,23 @@ BOOL CHeightColorDlg::LayersFromTable()
     return TRUE;
 }
 
+BOOL CHeightColorDlg::SwitchTable(const char* name)
+{
+    char previousName[sizeof m_szTableName];
+    memcpy(previousName, m_szTableName, sizeof previousName);
+    SetTableName(name);
+    if (LayersFromTable()) {
+        FillLayerList();
+        return TRUE;
+    }
+    // Unreadable: the record and the list keep the table they had, and so does the combo.
+    SetTableName(previousName);
+    m_comboTables.SetCurSel(-1);
+    if (strlen(m_szTableName) > 0)
+        SelectTable(m_szTableName);
+    return FALSE;
+}
+
 void CHeightColorDlg::MakeEvenLayers()
 {
     if (!TakeValues())
@@ -284,21 +301,12 @@ void CHeightColorDlg::OnCustomLayers()
     } else {
         // Back to the default table; should it not be readable, the record, the count, the
         // name and the list stay as they were.
-        char previousName[sizeof m_szTableName];
-        memcpy(previousName, m_szTableName, sizeof previousName);
         const short previousCount = m_nLayers;
-        SetTableName(kDefaultTable);
-        SelectTable(m_szTableName);
+        SelectTable(kDefaultTable);
         m_nLayers = kMaxLayers;
         m_spinLayers.SetPos(kMaxLayers);
         UpdateData(FALSE);
-        if (LayersFromTable()) {
-            FillLayerList();
-        } else {
-            SetTableName(previousName);
-            m_comboTables.SetCurSel(-1);
-            if (strlen(m_szTableName) > 0)
-                SelectTable(m_szTableName);
+        if (!SwitchTable(kDefaultTable)) {
             m_nLayers = previousCount;
             m_spinLayers.SetPos(previousCount);
             UpdateData(FALSE);
@@ -358,18 +366,7 @@ void CHeightColorDlg::OnSelchangeTables()
     if (sel >= 0) {
         CString entry;
         m_comboTables.GetLBText(sel, entry);
-        char previousName[sizeof m_szTableName];
-        memcpy(previousName, m_szTableName, sizeof previousName);
-        SetTableName(AfxToAnsi(entry).c_str());
-        if (LayersFromTable()) {
-            FillLayerList();
-        } else {
-            // Unreadable: the record and the list keep the table they had, and so does the combo.
-            SetTableName(previousName);
-            m_comboTables.SetCurSel(-1);
-            if (strlen(m_szTableName) > 0)
-                SelectTable(m_szTableName);
-        }
+        SwitchTable(AfxToAnsi(entry).c_str());
     }
     UpdateData(FALSE);
 }

@@ -56,6 +56,9 @@ protected:
     // Reads the table m_szTableName and, only when that succeeds, puts its colours into the
     // record, its entry count into m_nLayers and spreads the layers over the range. 1 or 0.
     BOOL LayersFromTable();
+    // Makes the named table the dialog's: its layers spread and listed. A table that cannot be
+    // read leaves the record, the name, the list and the combo's choice as they were (FALSE).
+    BOOL SwitchTable(const char* name);
     // Custom spread with a green ramp over the range, for the count in the controls.
     void MakeEvenLayers();
     void FillLayerList();

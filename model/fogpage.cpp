@@ -64,16 +64,12 @@ BOOL CFogPage::OnInitDialog()
 
 BOOL CFogPage::OnSetActive()
 {
-    m_bActive = TRUE;
-    BOOL accepted = CPropertyPage::OnSetActive();
-    modelpage::ShowRowColors(m_rows, model::kFogRowCount);
-    return accepted;
+    return modelpage::Activate(*this, m_bActive, m_rows, model::kFogRowCount);
 }
 
 BOOL CFogPage::OnKillActive()
 {
-    m_bActive = FALSE;
-    return CPropertyPage::OnKillActive();
+    return modelpage::Deactivate(*this, m_bActive);
 }
 
 void CFogPage::OnChangeColor(UINT nID)

@@ -52,16 +52,12 @@ BOOL CLightPage::OnInitDialog()
 
 BOOL CLightPage::OnSetActive()
 {
-    m_bActive = TRUE;
-    BOOL accepted = CPropertyPage::OnSetActive();
-    modelpage::ShowRowColors(m_rows, model::kLightRowCount);
-    return accepted;
+    return modelpage::Activate(*this, m_bActive, m_rows, model::kLightRowCount);
 }
 
 BOOL CLightPage::OnKillActive()
 {
-    m_bActive = FALSE;
-    return CPropertyPage::OnKillActive();
+    return modelpage::Deactivate(*this, m_bActive);
 }
 
 void CLightPage::OnChangeColor(UINT nID)

@@ -56,16 +56,12 @@ BOOL CMaterialPage::OnInitDialog()
 
 BOOL CMaterialPage::OnSetActive()
 {
-    m_bActive = TRUE;
-    BOOL accepted = CPropertyPage::OnSetActive();
-    modelpage::ShowRowColors(m_rows, model::kMaterialRowCount);
-    return accepted;
+    return modelpage::Activate(*this, m_bActive, m_rows, model::kMaterialRowCount);
 }
 
 BOOL CMaterialPage::OnKillActive()
 {
-    m_bActive = FALSE;
-    return CPropertyPage::OnKillActive();
+    return modelpage::Deactivate(*this, m_bActive);
 }
 
 void CMaterialPage::OnChangeColor(UINT nID)

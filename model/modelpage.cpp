@@ -78,10 +78,19 @@ void InitColorRows(const ColorRow* rows, int count, BOOL bRedraw)
     }
 }
 
-void ShowRowColors(const ColorRow* rows, int count)
+BOOL Activate(CPropertyPage& page, BOOL& bActive, const ColorRow* rows, int count)
 {
+    bActive = TRUE;
+    const BOOL accepted = page.CPropertyPage::OnSetActive();
     for (int i = 0; i < count; ++i)
         rows[i].swatch->SetColor(RowColor(rows[i]), TRUE);
+    return accepted;
+}
+
+BOOL Deactivate(CPropertyPage& page, BOOL& bActive)
+{
+    bActive = FALSE;
+    return page.CPropertyPage::OnKillActive();
 }
 
 void ColorChanged(CPropertyPage& page, BOOL bActive, const ColorRow* rows, int count, UINT nID)

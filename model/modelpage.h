@@ -55,9 +55,15 @@ void InitColorRows(const ColorRow* rows, int count, BOOL bRedraw);
 // The screen colour of a row's value.
 COLORREF RowColor(const ColorRow& row);
 
-// OnSetActive's part after the base has written the members into the fields
-// (values the host set while the page's window existed): the swatches follow.
-void ShowRowColors(const ColorRow* rows, int count);
+// OnSetActive of every page: the page becomes active (bActive), the base writes
+// the members into the fields (values the host set while the page's window
+// existed), and the swatches follow. Returns the base's verdict.
+BOOL Activate(CPropertyPage& page, BOOL& bActive, const ColorRow* rows, int count);
+
+// OnKillActive of every page: the page stops being active before the base reads
+// and validates its fields, so that a refused page stays shown inactive until it
+// is activated again. Returns the base's verdict (FALSE: the page stays).
+BOOL Deactivate(CPropertyPage& page, BOOL& bActive);
 
 // OnChangeColor of every page: edit nID of one of the rows changed (typed or
 // through its spin). While the page is active: read the page back (a failed

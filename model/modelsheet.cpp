@@ -133,27 +133,14 @@ BOOL CModelSheet::OnInitDialog()
     return result;
 }
 
-BOOL CModelSheet::ApplyWentThrough() const
-{
-    // The platform first asks the current page to let go. A page that refuses
-    // keeps its m_bActive cleared; one that lets go is made active again once
-    // every page has applied.
-    const CPropertyPage* page = GetActivePage();
-    if (page == m_pLightPage)
-        return m_pLightPage->m_bActive;
-    if (page == m_pMaterialPage)
-        return m_pMaterialPage->m_bActive;
-    if (page == m_pFogPage)
-        return m_pFogPage->m_bActive;
-    return TRUE;
-}
-
 void CModelSheet::OnApplyNow()
 {
     Default();
-    // Values the sheet has just refused (a prompt is showing the user why) are
-    // not reported as applied: the bits wait for the next Apply.
-    if (!ApplyWentThrough())
+    // The platform asks the current page to let go before it applies. Values a
+    // page has just refused (a prompt is showing the user why) are not reported
+    // as applied: the bits wait for the next Apply.
+    const CPropertyPage* page = GetActivePage();
+    if (page != nullptr && !page->LetGoWhenLastAsked())
         return;
 
     if (HWND host = HostWindow())

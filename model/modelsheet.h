@@ -67,9 +67,4 @@ protected:
     // The Apply button: the platform applies, then the host is told the mask.
     void OnApplyNow();
     DECLARE_MESSAGE_MAP()
-
-private:
-    // Whether the platform's Apply went through: it refuses when the current
-    // page does not let go (a field failed validation).
-    BOOL ApplyWentThrough() const;
 };
