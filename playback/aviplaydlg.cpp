@@ -35,13 +35,15 @@ BOOL CAviPlayDlg::OnInitDialog()
         EndDialog(-1);
         return TRUE;
     }
-    // Outer size from the MCI window's (video plus play bar): two borders across; the caption
-    // and four borders down. Sized once; the position stays for the framework to centre.
-    RECT rc;
-    ::GetWindowRect(m_hWndMCI, &rc);
-    const int border = ::GetSystemMetrics(SM_CXBORDER);
-    const int width = (rc.right - rc.left) + 2 * border;
-    const int height = (rc.bottom - rc.top) + ::GetSystemMetrics(SM_CYCAPTION) + 4 * border;
+    // The client area holds the MCI window (video plus play bar) exactly: the outer size comes
+    // from the dialog's own frame, caption and styles, whatever thickness the system draws them
+    // with. Sized once; the position stays for the framework to centre.
+    RECT mci;
+    ::GetWindowRect(m_hWndMCI, &mci);
+    RECT outer = {0, 0, mci.right - mci.left, mci.bottom - mci.top};
+    ::AdjustWindowRectEx(&outer, GetStyle(), FALSE, static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)));
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
     SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
     return TRUE;
 }

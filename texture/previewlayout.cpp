@@ -87,6 +87,23 @@ std::wstring ComposePreviewPath(const std::wstring& folder, const std::wstring& 
     return path;
 }
 
+std::wstring ResolvePreviewPath(const std::wstring& folder, const std::wstring& name,
+                                const std::wstring& extension,
+                                const std::function<bool(const std::wstring&)>& exists)
+{
+    const std::wstring composed = ComposePreviewPath(folder, name, extension);
+    if (composed.empty() || exists(composed))
+        return composed;
+    const size_t leaf = name.find_last_of(L"\\/");
+    if (name.find(L'.', leaf == std::wstring::npos ? 0 : leaf + 1) != std::wstring::npos)
+        return composed;  // the name has an extension of its own
+    std::wstring typed = folder;
+    if (typed.empty() || typed.back() != L'\\')
+        typed += L'\\';
+    typed += name + L'.' + extension;
+    return exists(typed) ? typed : composed;
+}
+
 bool CopyChosenPath(const char* path, size_t length, char* out, size_t cap)
 {
     if (path == nullptr || out == nullptr || length >= cap)

@@ -5,6 +5,7 @@
 #pragma once
 #include <stddef.h>
 
+#include <functional>
 #include <string>
 
 // A rectangle in the common dialog's client coordinates (the fields of a RECT).
@@ -54,6 +55,15 @@ bool IsBitmapExtension(const std::wstring& extension);
 // the file type's extension are appended. Empty for an empty name.
 std::wstring ComposePreviewPath(const std::wstring& folder, const std::wstring& name,
                                 const std::wstring& extension);
+
+// The file to preview, on disk: ComposePreviewPath's path when `exists` says that file is there.
+// Otherwise, when the name itself has no extension (Windows hides known extensions, so its
+// name box says "photo" for photo.bmp, and a dot in a folder such as C:\Users\first.last keeps
+// the rule above from adding one), the folder and the name with "." and the type's extension,
+// when that file is there. Failing both, ComposePreviewPath's path.
+std::wstring ResolvePreviewPath(const std::wstring& folder, const std::wstring& name,
+                                const std::wstring& extension,
+                                const std::function<bool(const std::wstring&)>& exists);
 
 // The host's buffer for the chosen path: MAX_PATH bytes, terminator included.
 const size_t kChosenPathCap = 260;

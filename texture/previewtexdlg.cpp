@@ -72,6 +72,7 @@ int CPreViewTexDlg::FileNameBoxId() const
 BOOL CPreViewTexDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    m_bGrown = false;
     InitPreviewLayout();
     return TRUE;
 }
@@ -142,10 +143,13 @@ void CPreViewTexDlg::OnSize(UINT, int, int)
     Invalidate(TRUE);
 
     // Where the platform's dialog leaves no room under the type box (it shrinks itself by the
-    // hidden read-only and Help rows), it grows until the row and a margin below it fit. The
-    // resize this causes comes back here and finds the row inside.
+    // hidden read-only and Help rows), it grows until the row and a margin below it fit: once a
+    // showing. The resize this causes comes back here, lays out again and grows no more, even
+    // where the platform answers the growth with a layout of its own (Windows re-lays out its
+    // controls when the dialog grows).
     const int shortfall = PreviewRowShortfall(layout, rcOk.Height(), rcCancel.left - rcOk.right, rcClient);
-    if (shortfall > 0) {
+    if (shortfall > 0 && !m_bGrown) {
+        m_bGrown = true;
         RECT outer;
         ::GetWindowRect(dialog, &outer);
         ::SetWindowPos(dialog, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + shortfall,
@@ -214,7 +218,12 @@ void CPreViewTexDlg::OnFileNameChange()
     const CString name = GetFileName();
     if (name.IsEmpty())
         return;
-    m_strPreviewFile = ComposePreviewPath(GetFolderPath().str(), name.str(), m_strFilterExt.str());
+    m_strPreviewFile = ResolvePreviewPath(GetFolderPath().str(), name.str(), m_strFilterExt.str(),
+                                          [](const std::wstring& path) {
+                                              const DWORD attributes = ::GetFileAttributesW(path.c_str());
+                                              return attributes != INVALID_FILE_ATTRIBUTES &&
+                                                     !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+                                          });
     Invalidate(TRUE);  // the picture is drawn by the paint that follows
 }
 

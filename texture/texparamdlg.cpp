@@ -171,14 +171,9 @@ BOOL CTexParamDlg::CreateTempContext()
     if (wglGetCurrentContext() != nullptr)
         return TRUE;
 
-    // First on the whole screen's device context.
-    m_hTempDC = ::GetDC(nullptr);
-    if (m_hTempDC != nullptr && MakeContextOn(m_hTempDC))
-        return TRUE;
-    FreeTempContext();
-
-    // The screen refused (some systems never give it a pixel format): a
-    // hidden window of the library's own carries the context instead.
+    // A hidden window of the library's own carries the context, never the
+    // screen: a pixel format set on the screen's device context would stay on
+    // the desktop window, set once for every program of the session.
     if (CreateHiddenWindow()) {
         m_hTempDC = ::GetDC(m_hTempWnd);
         if (m_hTempDC != nullptr && MakeContextOn(m_hTempDC))

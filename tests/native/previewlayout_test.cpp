@@ -6,6 +6,7 @@
 
 #include <string.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,27 @@ TEST(PreviewPath, TypeExtensionOnlyWhenThereIsNoDotAnywhere)
     // A dot in the folder counts too: nothing is appended.
     EXPECT_EQ(L"C:\\v1.2\\grass", ComposePreviewPath(L"C:\\v1.2", L"grass", L"bmp"));
     EXPECT_EQ(L"C:\\tex\\grass.", ComposePreviewPath(L"C:\\tex", L"grass.", L"bmp"));
+}
+
+// The name box as Windows fills it where known extensions are hidden: "photo" for photo.bmp.
+TEST(PreviewPath, HiddenExtensionFindsTheFileOnDisk)
+{
+    const std::set<std::wstring> disk = {L"C:\\Users\\first.last\\photo.bmp", L"C:\\tex\\photo.bmp",
+                                         L"C:\\v1.2\\plain", L"C:\\v1.2\\plain.bmp"};
+    const auto exists = [&](const std::wstring& p) { return disk.count(p) != 0; };
+    const struct {
+        const wchar_t *folder, *name, *expected;
+    } cases[] = {
+        {L"C:\\Users\\first.last", L"photo", L"C:\\Users\\first.last\\photo.bmp"},  // dot in a folder
+        {L"C:\\tex", L"photo", L"C:\\tex\\photo.bmp"},                              // no dot anywhere
+        {L"C:\\tex\\", L"photo", L"C:\\tex\\photo.bmp"},
+        {L"C:\\v1.2", L"plain", L"C:\\v1.2\\plain"},          // the file without extension is there
+        {L"C:\\Users\\first.last", L"gone", L"C:\\Users\\first.last\\gone"},  // nothing there: as composed
+        {L"C:\\Users\\first.last", L"photo.png", L"C:\\Users\\first.last\\photo.png"},  // its own extension
+        {L"C:\\tex", L"", L""},
+    };
+    for (const auto& k : cases)
+        EXPECT_EQ(k.expected, ResolvePreviewPath(k.folder, k.name, L"bmp", exists)) << k.folder << L" " << k.name;
 }
 
 TEST(ChosenPath, FitsWholeOrIsRefusedUntouched)

@@ -250,11 +250,19 @@ TEST_P(PlaybackDepthTest, VideoWindowTakesTheMciWindowsSizeAndWaitsForTheUser)
         const SIZE mci = SizeOf(p.mci);
         EXPECT_GE(mci.cx, kVideoWidth);
         EXPECT_GT(mci.cy, kVideoHeight);
-        // Outer size: two borders across; the caption and four borders (SM_CXBORDER) down.
-        const int border = GetSystemMetrics(SM_CXBORDER);
+        // The client area holds the MCI window exactly, whatever the frame's thickness: nothing
+        // of the play bar is cut at the right or the bottom.
+        RECT client, inside;
+        GetClientRect(p.dialog, &client);
+        GetWindowRect(p.mci, &inside);
+        MapWindowPoints(nullptr, p.dialog, reinterpret_cast<POINT*>(&inside), 2);
+        EXPECT_EQ(mci.cx, client.right);
+        EXPECT_EQ(mci.cy, client.bottom);
+        EXPECT_GE(inside.left, 0);
+        EXPECT_GE(inside.top, 0);
+        EXPECT_LE(inside.right, client.right);
+        EXPECT_LE(inside.bottom, client.bottom);
         const SIZE outer = SizeOf(p.dialog);
-        EXPECT_EQ(mci.cx + 2 * border, outer.cx);
-        EXPECT_EQ(mci.cy + GetSystemMetrics(SM_CYCAPTION) + 4 * border, outer.cy);
         // Without an owner it comes up centred on the screen.
         RECT rc, work;
         GetWindowRect(p.dialog, &rc);
