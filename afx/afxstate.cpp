@@ -15,35 +15,64 @@ AFX_MODULE_STATE* AfxGetStaticModuleState()
 
 namespace {
 
+// What the named mapping holds: the slot, marked as this layer's and as made
+// for this process.
+struct SharedSlotRecord {
+    LONG magic;
+    LONG process;
+    LONG slotPlusOne;  // 0 until a module has allocated the slot
+};
+const LONG kSharedSlotMagic = 0x5846414F;  // "OAFX"
+
 // The thread's current module state lives in one TLS slot per process, found
 // by every module that uses this layer through a small named mapping that
 // holds the slot index. Thus a host built on the layer and the library see
-// and switch the same per-thread state, as with a shared framework.
+// and switch the same per-thread state, as with a shared framework. The name
+// is easy to guess: a mapping that another program made first, or whose
+// record is not this layer's for this process, is not trusted, and the slot
+// is then this module's own.
 DWORD SharedStateSlot()
 {
     static DWORD slot = TLS_OUT_OF_INDEXES;
     if (slot != TLS_OUT_OF_INDEXES)
         return slot;
+    const LONG process = static_cast<LONG>(GetCurrentProcessId());
     wchar_t name[64];
-    swprintf(name, 64, L"Local\\OroscapeAfxThreadState.%lu", GetCurrentProcessId());
+    swprintf(name, 64, L"Local\\OroscapeAfxThreadState.%lu", static_cast<unsigned long>(process));
     // Kept open for the life of the process on purpose: the slot must outlive
     // any one module.
+    SetLastError(ERROR_SUCCESS);  // a new mapping need not clear it
     HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                        sizeof(LONG), name);
-    LONG* shared = mapping ? static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0,
-                                                                sizeof(LONG)))
+                                        sizeof(SharedSlotRecord), name);
+    const bool existed = mapping != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+    auto* shared = mapping ? static_cast<SharedSlotRecord*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0,
+                                                                          sizeof(SharedSlotRecord)))
                            : nullptr;
     if (shared == nullptr) {
         slot = TlsAlloc();  // no mapping: the slot is this module's alone
         return slot;
     }
-    if (*shared == 0) {
+    if (!existed) {
+        shared->process = process;
+        InterlockedExchange(&shared->magic, kSharedSlotMagic);
+    } else {
+        // Another module of this process may be between creating and marking it.
+        for (int i = 0; i < 100 && InterlockedCompareExchange(&shared->magic, 0, 0) == 0; ++i)
+            Sleep(1);
+    }
+    if (shared->magic != kSharedSlotMagic || shared->process != process) {
+        UnmapViewOfFile(shared);
+        CloseHandle(mapping);
+        slot = TlsAlloc();
+        return slot;
+    }
+    if (InterlockedCompareExchange(&shared->slotPlusOne, 0, 0) == 0) {
         DWORD mine = TlsAlloc();
         if (mine != TLS_OUT_OF_INDEXES &&
-            InterlockedCompareExchange(shared, static_cast<LONG>(mine) + 1, 0) != 0)
+            InterlockedCompareExchange(&shared->slotPlusOne, static_cast<LONG>(mine) + 1, 0) != 0)
             TlsFree(mine);
     }
-    slot = static_cast<DWORD>(*shared - 1);
+    slot = static_cast<DWORD>(shared->slotPlusOne - 1);
     return slot;
 }
 

@@ -390,4 +390,89 @@ TEST_F(ModuleState, ShortLivedThreadsLeaveNothingBehind)
            before.handles, after.handles, before.privateBytes / 1024, after.privateBytes / 1024);
 }
 
+// ---------------------------------------------------------------------------
+// The named mapping that holds the shared slot can be made first by another program of the
+// session (its name holds only the process id). A record that is not the layer's own for this
+// process is not trusted: the library keeps a slot of its own and never switches its state in
+// the slot the record names.
+
+const char kSquattedSlotVar[] = "OROSCAPE_SQUATTED_SLOT";
+const DWORD kSquattedSlot = 1000;  // an index nobody in the process allocates
+
+// Runs in the child process that AMappingMadeElsewhereIsNotTrusted starts.
+TEST(SquattedMapping, LibraryKeepsASlotOfItsOwn)
+{
+    char text[16] = "";
+    if (GetEnvironmentVariableA(kSquattedSlotVar, text, sizeof text) == 0)
+        GTEST_SKIP() << "runs in the child process of AMappingMadeElsewhereIsNotTrusted";
+    const DWORD squatted = strtoul(text, nullptr, 10);
+    test::HostDir host;
+    HeightColorInfo record = {};
+    record.nLayers = 6;
+    const float range[2] = {0.0f, 600.0f};
+    void* inside = reinterpret_cast<void*>(1);
+    ui::Script s;
+    s.Step("read the named slot inside the dialog, Cancel", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"高程分层设色设置", L"#32770");
+        c.RunOnUi([&] { inside = TlsGetValue(squatted); });
+        c.Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, s.Run([&] { return _SetHeightColorDlg(range, &record); }));
+    EXPECT_TRUE(s.Succeeded()) << "the dialog runs on the library's own resources";
+    EXPECT_EQ(nullptr, inside) << "the library switched its state in a slot it never allocated";
+}
+
+TEST(SquattedMapping, AMappingMadeElsewhereIsNotTrusted)
+{
+    if (GetEnvironmentVariableA(kSquattedSlotVar, nullptr, 0) != 0)
+        GTEST_SKIP() << "the child process";
+    struct Record {
+        LONG magic, process, slotPlusOne;
+    };
+    const struct {
+        const char* name;
+        LONG magic;
+        LONG processOffset;  // added to the child's process id
+    } cases[] = {
+        // A bare slot index where the mark belongs (what a mapping holding only the index says).
+        {"a record without the layer's mark", static_cast<LONG>(kSquattedSlot) + 1, 0},
+        {"the layer's mark for another process", 0x5846414F, 4},
+    };
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        SetEnvironmentVariableA(kSquattedSlotVar, std::to_string(kSquattedSlot).c_str());
+        std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=SquattedMapping.LibraryKeepsASlotOfItsOwn";
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        const BOOL started = CreateProcessW(self, &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                                            nullptr, &si, &pi);
+        SetEnvironmentVariableA(kSquattedSlotVar, nullptr);
+        ASSERT_TRUE(started) << GetLastError();
+        wchar_t name[64];
+        swprintf(name, 64, L"Local\\OroscapeAfxThreadState.%lu", static_cast<unsigned long>(pi.dwProcessId));
+        HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Record), name);
+        auto* record = mapping ? static_cast<Record*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Record)))
+                               : nullptr;
+        if (record != nullptr)
+            *record = {k.magic, static_cast<LONG>(pi.dwProcessId) + k.processOffset,
+                       static_cast<LONG>(kSquattedSlot) + 1};
+        ResumeThread(pi.hThread);
+        const DWORD waited = WaitForSingleObject(pi.hProcess, 120000);
+        DWORD exitCode = 99;
+        if (waited != WAIT_OBJECT_0)
+            TerminateProcess(pi.hProcess, 98);
+        GetExitCodeProcess(pi.hProcess, &exitCode);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        ASSERT_NE(nullptr, record) << "the mapping could not be made first";
+        UnmapViewOfFile(record);
+        CloseHandle(mapping);
+        EXPECT_EQ(WAIT_OBJECT_0, waited);
+        EXPECT_EQ(0u, exitCode) << "the child's test failed (its output is above)";
+    }
+}
+
 }  // namespace
