@@ -5,8 +5,8 @@ IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
 
 namespace {
 
-// The sheet whose PropertySheetW call runs on this thread, until the platform
-// reports the sheet window built (PSCB_INITIALIZED).
+// The sheet whose PropertySheetW call runs on this thread, until its window is
+// created (AfxSheetCreateHook).
 DWORD PendingSheetSlot()
 {
     static DWORD slot = TlsAlloc();
@@ -180,19 +180,36 @@ CPropertyPage* CPropertySheet::GetActivePage() const
     return DYNAMIC_DOWNCAST(CPropertyPage, CWnd::FromHandlePermanent(page));
 }
 
-int CALLBACK CPropertySheet::AfxPropSheetCallback(HWND hWnd, UINT msg, LPARAM)
+LRESULT CALLBACK CPropertySheet::AfxSheetCreateHook(int code, WPARAM wp, LPARAM lp)
 {
-    if (msg != PSCB_INITIALIZED)
-        return 0;
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    CPropertySheet* sheet = TakePendingSheet();
-    try {
-        if (sheet != nullptr && sheet->SubclassWindow(hWnd))
-            sheet->OnInitDialog();
-    } catch (...) {
-        AfxEndOnFault(sheet, WM_INITDIALOG);
+    // The first top-level window that PropertySheetW creates is the sheet: it is
+    // attached to its object at once, so that the object sees its WM_INITDIALOG.
+    if (code == HCBT_CREATEWND) {
+        const CBT_CREATEWNDW* create = reinterpret_cast<const CBT_CREATEWNDW*>(lp);
+        if (create != nullptr && create->lpcs != nullptr && !(create->lpcs->style & WS_CHILD)) {
+            AFX_MANAGE_STATE(AfxGetStaticModuleState());
+            CPropertySheet* sheet = TakePendingSheet();
+            try {
+                if (sheet != nullptr)
+                    sheet->SubclassWindow(reinterpret_cast<HWND>(wp));
+            } catch (...) {
+                AfxEndOnFault(sheet, WM_NCCREATE);
+            }
+        }
     }
-    return 0;
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
+BOOL CPropertySheet::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    // The platform builds the sheet in its own WM_INITDIALOG: tabs, buttons, the
+    // start page, the size. OnInitDialog runs once all that is done.
+    if (message == WM_INITDIALOG) {
+        *pResult = Default();
+        OnInitDialog();
+        return TRUE;
+    }
+    return CWnd::OnWndMsg(message, wParam, lParam, pResult);
 }
 
 BOOL CPropertySheet::OnInitDialog()
@@ -222,20 +239,22 @@ INT_PTR CPropertySheet::DoModal()
         entries.push_back(page->BuildPage());
 
     m_psh.dwSize = sizeof(m_psh);
-    m_psh.dwFlags |= PSH_PROPSHEETPAGE | PSH_USECALLBACK;
+    m_psh.dwFlags |= PSH_PROPSHEETPAGE;
     m_psh.hwndParent = CDialog::GetSafeOwner(m_pParentWnd);
     m_psh.hInstance = AfxGetResourceHandle();
     m_psh.pszCaption = m_strCaption;
     m_psh.nPages = static_cast<UINT>(entries.size());
     m_psh.ppsp = entries.data();
-    m_psh.pfnCallback = &CPropertySheet::AfxPropSheetCallback;
     if (m_psh.nStartPage >= m_psh.nPages)
         m_psh.nStartPage = 0;
 
     CDialog::EnterModal();
     m_bFaulted = FALSE;
     CPropertySheet* outer = SetPendingSheet(this);
-    INT_PTR result = ::PropertySheetW(&m_psh);
+    HHOOK hook = ::SetWindowsHookExW(WH_CBT, &CPropertySheet::AfxSheetCreateHook, nullptr, ::GetCurrentThreadId());
+    INT_PTR result = hook != nullptr ? ::PropertySheetW(&m_psh) : -1;
+    if (hook != nullptr)
+        ::UnhookWindowsHookEx(hook);
     SetPendingSheet(outer);
     if (m_bFaulted)
         result = -1;

@@ -81,9 +81,9 @@ private:
 };
 
 // A modal property sheet over the pages added to it (pages are not owned).
-// The object is attached to the sheet window as soon as the platform has built
-// its frame, tabs and buttons, so its message map sees the window's messages
-// (the Apply button's command, for one) before the platform's procedure does.
+// The object is attached to the sheet window as soon as it is created, so its
+// message map sees every message of the window (WM_INITDIALOG, the Apply
+// button's command) before the platform's procedure does.
 class CPropertySheet : public CWnd {
     DECLARE_DYNAMIC(CPropertySheet)
 public:
@@ -102,18 +102,24 @@ public:
     virtual INT_PTR DoModal();
     // Cancels the sheet as one that could not go on: DoModal reports -1.
     void EndOnFault() override;
-    // Runs once the platform has built the sheet's frame, tabs and buttons,
-    // before the start page is made. The base does nothing and returns TRUE.
+    // Runs once the platform has handled the sheet's WM_INITDIALOG: frame, tabs,
+    // buttons and start page built, the sheet sized. The base does nothing and
+    // returns TRUE.
     virtual BOOL OnInitDialog();
 
     PROPSHEETHEADERW m_psh;
 
 protected:
+    // The sheet's WM_INITDIALOG: the platform's handling, then OnInitDialog.
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+
     CString m_strCaption;
     CWnd* m_pParentWnd;
     std::vector<CPropertyPage*> m_pages;
 
 private:
     BOOL m_bFaulted = FALSE;  // ended by EndOnFault during this DoModal
-    static int CALLBACK AfxPropSheetCallback(HWND hWnd, UINT msg, LPARAM lp);
+    // Thread hook around PropertySheetW: attaches the object to the sheet window
+    // as soon as it is created.
+    static LRESULT CALLBACK AfxSheetCreateHook(int code, WPARAM wp, LPARAM lp);
 };

@@ -63,6 +63,58 @@ TEST_F(ModelSheet, TabsInOrderLightPageFirstOkSendsNothing)
     EXPECT_TRUE(host.Applies().empty());
 }
 
+// A sheet as Windows makes it carries hidden Back, Next and Finish buttons (Wine's has none):
+// the test adds them, 80 wide and 10 apart, before the sheet handles WM_INITDIALOG. Once the
+// platform has built and sized the sheet, it narrows by Finish's width and the three buttons,
+// three quarters as wide, line up from its right edge; at idle nothing has undone it.
+LRESULT CALLBACK AddWizardButtons(int code, WPARAM wp, LPARAM lp)
+{
+    const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && m->message == WM_INITDIALOG && !(GetWindowLongPtrW(m->hwnd, GWL_STYLE) & WS_CHILD)) {
+        for (int i = 0; i < 3; ++i)
+            CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 20 + 90 * i, 5, 80, 22, m->hwnd,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(0x3023 + i)), nullptr, nullptr);
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST_F(ModelSheet, WizardButtonsAreReLaidOutOnceTheSheetIsBuilt)
+{
+    RECT plain = {}, sheet = {}, buttons[3] = {};
+    auto measure = [&](RECT* outer, RECT* wizard) {
+        ui::Script s;
+        s.Step("measure at idle, then OK", [&](ui::Ctx& c) {
+            HWND d = WaitSheet(c);
+            c.Flush();
+            GetWindowRect(d, outer);
+            for (int i = 0; wizard != nullptr && i < 3; ++i) {
+                GetWindowRect(c.Item(d, 0x3023 + i), &wizard[i]);
+                MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&wizard[i]), 2);
+            }
+            CloseSheet(c, d, IDOK);
+        });
+        EXPECT_EQ(1, Show(s));
+    };
+    measure(&plain, nullptr);
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, AddWizardButtons, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    measure(&sheet, buttons);
+    UnhookWindowsHookEx(hook);
+
+    // gap 10, Finish 80 wide: the sheet loses 80, the buttons are 60 wide, Finish starts at
+    // new width - 2 * gap - 60 and each of the others 70 further left, on Finish's row.
+    const int width = (plain.right - plain.left) - 80;
+    EXPECT_EQ(width, sheet.right - sheet.left);
+    EXPECT_EQ(plain.bottom - plain.top, sheet.bottom - sheet.top);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(width - 80 - 70 * (2 - i), buttons[i].left);
+        EXPECT_EQ(60, buttons[i].right - buttons[i].left);
+        EXPECT_EQ(5, buttons[i].top);
+        EXPECT_EQ(22, buttons[i].bottom - buttons[i].top);
+    }
+}
+
 // Diffuse blue on the light page and the fog density: one Apply carries both
 // bits, and the host's handler reads what the fields show. The sheet then
 // cannot be cancelled, and Apply waits for the next edit.
