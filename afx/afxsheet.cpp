@@ -206,6 +206,7 @@ BOOL CPropertySheet::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     // start page, the size. OnInitDialog runs once all that is done.
     if (message == WM_INITDIALOG) {
         *pResult = Default();
+        AfxUseReadableFont(m_hWnd);
         OnInitDialog();
         return TRUE;
     }

@@ -1,7 +1,9 @@
 #include "afx/afxwin.h"
 #include "afx/afxdd.h"
 
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
@@ -402,6 +404,7 @@ INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp)
     CurrentMsg saved = dlg->m_currentMsg;
     try {
         AttachDialog(hWnd, dlg);
+        AfxUseReadableFont(hWnd);
         dlg->m_currentMsg = {msg, wp, lp};
         focusDefault = dlg->OnInitDialog();
     } catch (...) {
@@ -527,4 +530,90 @@ const wchar_t* AfxGetAppName()
 int AfxMessageBox(const wchar_t* text, UINT type)
 {
     return ::MessageBoxW(::GetActiveWindow(), text, AfxGetAppName(), type);
+}
+
+// ---------------------------------------------------------------------------
+// Fonts that draw the library's Chinese text
+
+namespace {
+
+int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM lp)
+{
+    if (font->lfFaceName[0] != L'@')  // vertical writing faces
+        reinterpret_cast<std::vector<std::wstring>*>(lp)->push_back(font->lfFaceName);
+    return 1;
+}
+
+// A face of the system's with the Chinese (GB2312) character set, the usual ones first; empty
+// when the system has none.
+const std::wstring& ChineseFace()
+{
+    static const std::wstring face = [] {
+        std::vector<std::wstring> faces;
+        LOGFONTW want = {};
+        want.lfCharSet = GB2312_CHARSET;
+        HDC dc = ::GetDC(nullptr);
+        ::EnumFontFamiliesExW(dc, &want, &CollectFace, reinterpret_cast<LPARAM>(&faces), 0);
+        ::ReleaseDC(nullptr, dc);
+        for (const wchar_t* preferred : {L"Microsoft YaHei", L"SimSun", L"NSimSun", L"SimHei"}) {
+            for (const std::wstring& f : faces)
+                if (f == preferred)
+                    return f;
+        }
+        return faces.empty() ? std::wstring() : faces.front();
+    }();
+    return face;
+}
+
+// The fonts made so far, one per size and weight; they live as long as the module.
+std::vector<HFONT>& MadeFonts()
+{
+    static std::vector<HFONT> fonts;
+    return fonts;
+}
+
+HFONT ChineseFontLike(HFONT current)
+{
+    LOGFONTW font = {};
+    if (current == nullptr || ::GetObjectW(current, sizeof font, &font) == 0)
+        ::GetObjectW(::GetStockObject(SYSTEM_FONT), sizeof font, &font);
+    for (HFONT made : MadeFonts()) {
+        LOGFONTW have = {};
+        ::GetObjectW(made, sizeof have, &have);
+        if (have.lfHeight == font.lfHeight && have.lfWeight == font.lfWeight)
+            return made;
+    }
+    font.lfCharSet = GB2312_CHARSET;
+    font.lfOutPrecision = OUT_TT_PRECIS;
+    font.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(font.lfFaceName, ChineseFace().c_str(), LF_FACESIZE);
+    HFONT made = ::CreateFontIndirectW(&font);
+    if (made != nullptr)
+        MadeFonts().push_back(made);
+    return made;
+}
+
+BOOL CALLBACK UseChineseFont(HWND child, LPARAM)
+{
+    if (HFONT font = ChineseFontLike(reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0))))
+        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return TRUE;
+}
+
+}  // namespace
+
+void AfxUseReadableFont(HWND hWnd)
+{
+    // Under the Chinese code page the template's face has the glyphs already.
+    if (hWnd == nullptr || ::GetACP() == 936 || ChineseFace().empty())
+        return;
+    UseChineseFont(hWnd, 0);
+    ::EnumChildWindows(hWnd, &UseChineseFont, 0);
+}
+
+void AfxFreeReadableFonts()
+{
+    for (HFONT font : MadeFonts())
+        ::DeleteObject(font);
+    MadeFonts().clear();
 }

@@ -274,6 +274,15 @@ protected:
 // wnd's message: notes it for a debugger and ends wnd's dialog.
 void AfxEndOnFault(CWnd* wnd, UINT message);
 
+// The library's texts are Chinese, its templates ask for "System", which has no
+// Chinese glyphs outside a Chinese system. Where the ANSI code page is not 936,
+// gives hWnd and its children a face of the system's with Chinese glyphs, at
+// the size and weight they have: positions stay as the template placed them.
+// Runs for every dialog at WM_INITDIALOG; call it for controls made later.
+void AfxUseReadableFont(HWND hWnd);
+// Frees the fonts AfxUseReadableFont made: at unload.
+void AfxFreeReadableFonts();
+
 // The application object of a module.
 class CWinApp : public CCmdTarget {
     DECLARE_DYNAMIC(CWinApp)

@@ -27,6 +27,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
         AFX_MANAGE_STATE(AfxGetStaticModuleState());
         theApp.ExitInstance();
         AfxUnlockTempMaps();
+        AfxFreeReadableFonts();
         return TRUE;
     }
     case DLL_THREAD_DETACH: {

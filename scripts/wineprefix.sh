@@ -7,7 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ -f "$WINEPREFIX/.oroscape-ready" ] && grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+if [ -f "$WINEPREFIX/.oroscape-ready" ] && grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null &&
+   grep -q '"SimSun"="WenQuanYi Micro Hei"' "$WINEPREFIX/user.reg" 2>/dev/null; then
   exit 0
 fi
 rm -rf "$WINEPREFIX"
@@ -22,5 +23,10 @@ fi
 # Without a window manager Wine waits for one at every hide of a managed window
 # (about 2 s per dialog closed): the test display has none, so windows are unmanaged.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# The Chinese faces a Windows system carries, which its other faces link to for Chinese text
+# (caption bars under a Western code page): here they are the Chinese face Debian installs.
+for face in "SimSun" "Microsoft YaHei" "Microsoft YaHei UI"; do
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+done
 wineserver -w || true
 touch "$WINEPREFIX/.oroscape-ready"

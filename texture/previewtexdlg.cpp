@@ -106,8 +106,10 @@ void CPreViewTexDlg::InitPreviewLayout()
     CString label;
     if (!LoadResString(IDS_PREVIEW_LABEL, label))
         return;
-    if (m_wndPreview.Create(label, kPaneStyle, m_rcPreview, pDialog, kPaneId))
+    if (m_wndPreview.Create(label, kPaneStyle, m_rcPreview, pDialog, kPaneId)) {
         m_bPreviewCreated = true;
+        AfxUseReadableFont(m_wndPreview.m_hWnd);
+    }
     CenterWindow();
 }
 
