@@ -3,7 +3,7 @@
 # missing. Needs root (apt-get); as another user it only reports what is missing.
 set -e
 PKGS="cmake make python3 g++ googletest locales
-g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
+g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools clang lld llvm
 wine wine64 wine32:i386
 xvfb xauth fonts-wqy-microhei imagemagick
 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1-mesa-dri libglx-mesa0"
