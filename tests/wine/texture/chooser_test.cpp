@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "capture.h"
 #include "chooser_support.h"
 #include "oroscape.h"
+#include "support/capture.h"
 #include "uidriver.h"
 
 namespace {
