@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "oroscape.h"
+#include "include/oroscape.h"
 #include "test_hostdir.h"
 
 namespace {

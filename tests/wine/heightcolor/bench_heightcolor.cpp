@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "oroscape.h"
+#include "include/oroscape.h"
 #include "res/resource.h"
 
 namespace {

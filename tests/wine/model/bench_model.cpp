@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "oroscape.h"
+#include "include/oroscape.h"
 #include "res/resource.h"
 
 namespace {

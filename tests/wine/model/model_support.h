@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "oroscape.h"
+#include "include/oroscape.h"
 #include "support/capture.h"
 #include "uidriver.h"
 

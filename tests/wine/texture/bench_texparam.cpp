@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "hosts/rimbase/rimbase.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
 #include "test_hostdir.h"
 
 namespace {

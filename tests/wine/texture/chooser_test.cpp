@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "chooser_support.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
 #include "support/capture.h"
 #include "uidriver.h"
 
