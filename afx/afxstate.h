@@ -1,5 +1,5 @@
-// Module state and the application object.
-//   AFX_MODULE_STATE, AFX_MAINTAIN_STATE2 / AFX_MANAGE_STATE, CWinApp
+// Module state: the instance and resource handles of the module in use, per thread.
+//   AFX_MODULE_STATE, AfxGet/SetModuleState, AFX_MAINTAIN_STATE2 / AFX_MANAGE_STATE, AfxUnlockTempMaps
 #pragma once
 #include <windows.h>
 

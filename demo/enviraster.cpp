@@ -1,112 +1,37 @@
 // ENVI pixel layout: header keys and band composition.
 #include "demo/enviraster.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include <limits.h>
+
+#include <map>
 #include <string>
 
-namespace {
-
-std::string Trim(const std::string& s)
-{
-    const size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos)
-        return std::string();
-    const size_t e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
-
-// Lower case with runs of blanks made one blank: "Data  Type" -> "data type".
-std::string NormaliseKey(const std::string& key)
-{
-    std::string out;
-    bool blank = false;
-    for (char c : Trim(key)) {
-        if (c == ' ' || c == '\t') {
-            blank = true;
-            continue;
-        }
-        if (blank)
-            out += ' ';
-        blank = false;
-        out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return out;
-}
-
-bool ParseWhole(const std::string& text, uint64_t limit, uint64_t* value)
-{
-    const std::string t = Trim(text);
-    if (t.empty() || t.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    errno = 0;
-    const unsigned long long v = std::strtoull(t.c_str(), nullptr, 10);
-    if (errno == ERANGE || v > limit)
-        return false;
-    *value = v;
-    return true;
-}
-
-}  // namespace
+#include "hosts/rimbase/envi_header.h"
 
 EnviRasterStatus ParseEnviRaster(const char* text, size_t size, EnviRaster* raster)
 {
-    std::string all(text, size);
-    if (all.find('\0') != std::string::npos)
-        return EnviRasterStatus::Syntax;
-    size_t pos = 0;
-    auto nextLine = [&](std::string* line) {
-        if (pos >= all.size())
-            return false;
-        size_t end = all.find('\n', pos);
-        if (end == std::string::npos)
-            end = all.size();
-        *line = all.substr(pos, end - pos);
-        pos = end + 1;
-        return true;
-    };
-
-    std::string line;
-    if (!nextLine(&line) || Trim(line) != "ENVI")
-        return EnviRasterStatus::NoMagic;
-
-    std::string samples, lines, bands, type, interleave, offset;
-    bool seenSamples = false, seenLines = false, seenBands = false, seenType = false, seenInterleave = false;
-    while (nextLine(&line)) {
-        const std::string t = Trim(line);
-        if (t.empty() || t[0] == ';')
-            continue;
-        const size_t eq = t.find('=');
-        if (eq == std::string::npos || eq == 0)
-            return EnviRasterStatus::Syntax;
-        const std::string key = NormaliseKey(t.substr(0, eq));
-        std::string value = Trim(t.substr(eq + 1));
-        if (!value.empty() && value[0] == '{') {
-            while (value.find('}') == std::string::npos) {
-                std::string more;
-                if (!nextLine(&more))
-                    return EnviRasterStatus::Syntax;
-                value += ' ' + Trim(more);
-            }
-        }
-        if (key == "samples") samples = value, seenSamples = true;
-        else if (key == "lines") lines = value, seenLines = true;
-        else if (key == "bands") bands = value, seenBands = true;
-        else if (key == "data type") type = value, seenType = true;
-        else if (key == "interleave") interleave = NormaliseKey(value), seenInterleave = true;
-        else if (key == "header offset") offset = value;
+    std::map<std::string, std::string> keys;
+    switch (ReadEnviKeys(text, size, &keys)) {
+    case EnviStatus::Ok: break;
+    case EnviStatus::NoMagic: return EnviRasterStatus::NoMagic;
+    case EnviStatus::TooLarge: return EnviRasterStatus::TooLarge;
+    default: return EnviRasterStatus::Syntax;
     }
-    if (!seenSamples || !seenLines || !seenBands || !seenType || !seenInterleave)
-        return EnviRasterStatus::Missing;
+    for (const char* key : {"samples", "lines", "bands", "data type", "interleave"})
+        if (keys.find(key) == keys.end())
+            return EnviRasterStatus::Missing;
 
-    uint64_t w, h, b, dataType, headerOffset = 0;
-    const uint64_t huge = ~0ull >> 1;
-    if (!ParseWhole(samples, huge, &w) || !ParseWhole(lines, huge, &h) || !ParseWhole(bands, huge, &b) ||
-        !ParseWhole(type, huge, &dataType) || (!offset.empty() && !ParseWhole(offset, huge, &headerOffset)))
+    long long w, h, b, dataType, headerOffset = 0;
+    const auto offset = keys.find("header offset");
+    if (!ParseEnviWhole(keys["samples"], LLONG_MAX, w) || !ParseEnviWhole(keys["lines"], LLONG_MAX, h) ||
+        !ParseEnviWhole(keys["bands"], LLONG_MAX, b) || !ParseEnviWhole(keys["data type"], LLONG_MAX, dataType) ||
+        (offset != keys.end() && !ParseEnviWhole(offset->second, LLONG_MAX, headerOffset)))
         return EnviRasterStatus::BadValue;
     if (w == 0 || h == 0 || b == 0)
         return EnviRasterStatus::BadValue;
+    std::string interleave = keys["interleave"];
+    for (char& c : interleave)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     EnviInterleave order;
     if (interleave == "bsq") order = EnviInterleave::Bsq;
     else if (interleave == "bil") order = EnviInterleave::Bil;
@@ -114,16 +39,17 @@ EnviRasterStatus ParseEnviRaster(const char* text, size_t size, EnviRaster* rast
     else return EnviRasterStatus::BadValue;
     if (dataType != 1)
         return EnviRasterStatus::UnsupportedType;
-    if (w > static_cast<uint64_t>(kEnviMaxSide) || h > static_cast<uint64_t>(kEnviMaxSide) ||
-        b > static_cast<uint64_t>(kEnviMaxBands) || w * h * b > kEnviMaxDataBytes ||
-        headerOffset > kEnviMaxDataBytes)
+    // The sides and bands are checked first: their product cannot overflow.
+    if (w > kRasterMaxSide || h > kRasterMaxSide || b > kRasterMaxBands ||
+        static_cast<uint64_t>(w * h * b) > kRasterMaxDataBytes ||
+        static_cast<uint64_t>(headerOffset) > kRasterMaxDataBytes)
         return EnviRasterStatus::TooLarge;
 
     raster->samples = static_cast<int>(w);
     raster->lines = static_cast<int>(h);
     raster->bands = static_cast<int>(b);
     raster->interleave = order;
-    raster->headerOffset = headerOffset;
+    raster->headerOffset = static_cast<uint64_t>(headerOffset);
     return EnviRasterStatus::Ok;
 }
 

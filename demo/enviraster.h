@@ -1,7 +1,8 @@
 // The pixel layout of ENVI images, as the viewer needs it to build a texture from three bands.
 //   EnviRaster, ParseEnviRaster, EnviDataBytes, ComposeEnviRgb.
 // Windows-free. (The band count and default bands the texture dialog shows come from the
-// host's image library; the viewer itself reads the header again for the pixel geometry.)
+// host's image library; the viewer reads the header again for the pixel geometry, with the
+// same header reader, hosts/rimbase/envi_header.h.)
 //
 // Keys read from the header ("ENVI" on the first line, then "key = value" lines, values in
 // braces may run over several lines, ';' starts a comment line, keys in any case):
@@ -17,9 +18,9 @@
 #include <vector>
 
 // What the viewer takes: at most 8192 pixels on a side, 256 bands, 512 MB of pixel data.
-const int kEnviMaxSide = 8192;
-const int kEnviMaxBands = 256;
-const uint64_t kEnviMaxDataBytes = 512ull << 20;
+const int kRasterMaxSide = 8192;
+const int kRasterMaxBands = 256;
+const uint64_t kRasterMaxDataBytes = 512ull << 20;
 
 enum class EnviInterleave { Bsq, Bil, Bip };
 
@@ -34,11 +35,11 @@ struct EnviRaster {
 enum class EnviRasterStatus {
     Ok,
     NoMagic,              // the first line is not "ENVI"
-    Syntax,               // a line that is not "key = value", or an unclosed brace
+    Syntax,               // a line that is not "key = value", an unclosed brace, text after a '}'
     Missing,              // samples, lines, bands, data type or interleave absent
     BadValue,             // one of them not a whole number in range, or an unknown interleave
     UnsupportedType,      // data type other than 1
-    TooLarge,             // beyond the limits above
+    TooLarge,             // beyond the limits above, or a header over kEnviMaxHeaderBytes
 };
 
 EnviRasterStatus ParseEnviRaster(const char* text, size_t size, EnviRaster* raster);

@@ -12,7 +12,7 @@
 
 #include "demo/terrain.h"
 #include "demo/viewcheck.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
 
 // The scene's look: the values the model parameter sheet edits, in its own units (colour
 // components 0 to 255, shininess 0 to 128, fog density 0 to 1). Out-of-range values from the

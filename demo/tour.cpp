@@ -20,7 +20,7 @@
 #include "demo/terrainview_res.h"
 #include "demo/viewcheck.h"
 #include "demo/viewer.h"
-#include "tests/wine/support/capture.h"
+#include "support/capture.h"
 
 namespace {
 

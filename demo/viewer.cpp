@@ -13,7 +13,7 @@
 #include "demo/enviraster.h"
 #include "demo/recorder.h"
 #include "demo/terrainview_res.h"
-#include "tests/wine/support/capture.h"
+#include "support/capture.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "demo/glscene.h"
 #include "demo/terrain.h"
 #include "demo/viewcheck.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
 
 // Private messages of the main window (WM_APP range: WM_USER numbers belong to the library).
 const UINT WM_VIEWER_START = WM_APP + 1;      // runs the tour or the benchmark once the window is up

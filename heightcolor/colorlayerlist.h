@@ -4,7 +4,7 @@
 #pragma once
 #include "afx/afxcmn.h"
 #include "heightcolor/layercolumns.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
 
 // Rows are filled by the parent dialog: sub-item 0 the layer number, 1 and 2 the limits as
 // text, 3 the colour as the decimal text of a COLORREF. Several rows may be selected; only the

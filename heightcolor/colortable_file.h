@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "oroscape.h"
+#include "include/oroscape.h"
 
 // Reads the table name into colors (room for 256 entries) and count. True when a table was
 // read: count holds its entry count (1 to 256) and colors[0..count) its entries, the rest of

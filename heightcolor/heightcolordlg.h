@@ -4,7 +4,7 @@
 #include "afx/afxcmn.h"
 #include "afx/afxwin.h"
 #include "heightcolor/colorlayerlist.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
 
 // Edits the host's HeightColorInfo in place (template 4015). Two modes: table mode spreads the
 // colours of a stored table evenly over the elevation range; custom mode gives even layers

@@ -1,6 +1,6 @@
 // _ReadColorTable: the host reads a stored colour table by name.
 // Loads no resources, so it runs in whatever module context the host is in.
-#include "oroscape.h"
+#include "include/oroscape.h"
 
 #include "frame/barrier.h"
 #include "heightcolor/colortable.h"

@@ -8,6 +8,9 @@
 # level ended above its margin. Logs: <log dir>/<arch>.log.
 #   SOAK_BUILD_DIRS   the cross build trees to soak (default: build/i686 build/x86_64)
 #   SOAK_LOG_DIR      where the logs go (default: build/soak)
+#   SOAK_OWN_DISPLAY  1 (default): a virtual display of its own, and Wine's server stopped at the end;
+#                     0: the caller's $DISPLAY and Wine server, as in the short soak that CTest runs
+#                     inside `make check` (tests/wine/reliability/CMakeLists.txt)
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -17,13 +20,19 @@ builds=${SOAK_BUILD_DIRS:-build/i686 build/x86_64}
 log=${SOAK_LOG_DIR:-build/soak}
 mkdir -p "$log"
 
-# A virtual display of its own, always stopped.
-n=90
-while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=:$n
-sleep 1
+own_display=${SOAK_OWN_DISPLAY:-1}
+if [ "$own_display" = 1 ]; then
+  # A virtual display of its own, always stopped.
+  n=90
+  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+  Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  export DISPLAY=:$n
+  sleep 1
+elif [ -z "${DISPLAY:-}" ]; then
+  echo "soak: SOAK_OWN_DISPLAY=0 needs a display (DISPLAY)" >&2
+  exit 1
+fi
 
 status=0
 summary=()
@@ -48,8 +57,10 @@ for dir in $builds; do
     summary+=("$arch: every level held, ${took} s")
   fi
 done
-WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}" wineserver -k 2>/dev/null || true
-kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null
+if [ "$own_display" = 1 ]; then
+  WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}" wineserver -k 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null
+fi
 
 echo
 printf 'soak %s\n' "${summary[@]}"

@@ -2,8 +2,6 @@
 
 #include <limits.h>
 
-#include <map>
-
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
@@ -34,24 +32,6 @@ std::string NormaliseKey(const std::string& key)
     return out;
 }
 
-// A whole number of decimal digits only (blanks around it allowed), no larger than maxValue.
-bool ParseWhole(const std::string& text, long long maxValue, long long& value)
-{
-    std::string t = Trim(text);
-    if (t.empty())
-        return false;
-    long long v = 0;
-    for (char c : t) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + (c - '0');
-        if (v > maxValue)
-            return false;
-    }
-    value = v;
-    return true;
-}
-
 bool ParseDefaultBands(const std::string& value, int bands[3])
 {
     if (value.size() < 2 || value.front() != '{' || value.back() != '}')
@@ -63,7 +43,7 @@ bool ParseDefaultBands(const std::string& value, int bands[3])
         size_t comma = inner.find(',', pos);
         std::string item = inner.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
         long long v = 0;
-        if (!ParseWhole(item, INT_MAX, v) || v < 1 || items.size() == 3)
+        if (!ParseEnviWhole(item, INT_MAX, v) || v < 1 || items.size() == 3)
             return false;
         items.push_back(static_cast<int>(v - 1));
         if (comma == std::string::npos)
@@ -83,7 +63,25 @@ bool ParseDefaultBands(const std::string& value, int bands[3])
 
 }  // namespace
 
-EnviStatus ParseEnviHeader(const char* text, size_t size, EnviHeader* out)
+bool ParseEnviWhole(const std::string& text, long long maxValue, long long& value)
+{
+    std::string t = Trim(text);
+    if (t.empty())
+        return false;
+    long long v = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9')
+            return false;
+        // v * 10 + digit > maxValue, asked without overflow.
+        if (v > maxValue / 10 || v * 10 > maxValue - (c - '0'))
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    value = v;
+    return true;
+}
+
+EnviStatus ReadEnviKeys(const char* text, size_t size, std::map<std::string, std::string>* values)
 {
     if (size > kEnviMaxHeaderBytes)
         return EnviStatus::TooLarge;
@@ -108,7 +106,6 @@ EnviStatus ParseEnviHeader(const char* text, size_t size, EnviHeader* out)
     if (lines.empty() || Trim(lines[0]) != "ENVI")
         return EnviStatus::NoMagic;
 
-    std::map<std::string, std::string> values;  // the last of a repeated key wins
     for (size_t i = 1; i < lines.size(); ++i) {
         std::string line = Trim(lines[i]);
         if (line.empty() || line[0] == ';')
@@ -137,14 +134,23 @@ EnviStatus ParseEnviHeader(const char* text, size_t size, EnviHeader* out)
                 return EnviStatus::Syntax;
             value = Trim(value.substr(0, close + 1));
         }
-        values[key] = value;
+        (*values)[key] = value;  // the last of a repeated key wins
     }
+    return EnviStatus::Ok;
+}
+
+EnviStatus ParseEnviHeader(const char* text, size_t size, EnviHeader* out)
+{
+    std::map<std::string, std::string> values;
+    const EnviStatus read = ReadEnviKeys(text, size, &values);
+    if (read != EnviStatus::Ok)
+        return read;
 
     auto bandsIt = values.find("bands");
     if (bandsIt == values.end())
         return EnviStatus::NoBands;
     long long bands = 0;
-    if (!ParseWhole(bandsIt->second, kEnviMaxBands, bands) || bands < 1)
+    if (!ParseEnviWhole(bandsIt->second, kEnviMaxBands, bands) || bands < 1)
         return EnviStatus::BadBands;
 
     EnviHeader header;

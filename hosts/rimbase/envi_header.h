@@ -1,10 +1,11 @@
 // ENVI image headers: the text file beside an ENVI image that describes it.
-// Windows-free; the RimBase.dll stand-in reads headers with it.
+// Windows-free; the RimBase.dll stand-in reads headers with it, and so does the
+// demo viewer for the pixel layout (ReadEnviKeys, ParseEnviWhole).
 //
 // A header begins with the line "ENVI", followed by "key = value" lines. Keys
 // are case-insensitive; a value that opens with '{' runs to the matching '}',
-// across line breaks. Lines opening with ';' are comments. Of the keys only two
-// are looked at:
+// across line breaks. Lines opening with ';' are comments. Of the keys
+// ParseEnviHeader looks at only two:
 //   bands = N                   the number of bands, 1 to kEnviMaxBands
 //   default bands = {r, g, b}   the bands shown as red, green, blue (1-based);
 //                               one value {k} shows band k as grey
@@ -12,6 +13,7 @@
 #pragma once
 #include <stddef.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,17 @@ enum class EnviStatus {
     BadBands,         // "bands" is not a whole number from 1 to kEnviMaxBands
     BadDefaultBands,  // "default bands" is not {k} or {r, g, b} of whole numbers from 1
 };
+
+// The "key = value" lines of size bytes of header text, into values: keys in lower
+// case with runs of blanks made one space ("Data  Type" -> "data type"), values
+// trimmed, a braced value whole from '{' to '}' (nothing may follow the '}');
+// the last of a repeated key wins. Ok, TooLarge, NoMagic or Syntax (see
+// EnviStatus); values may hold some keys when the status is not Ok.
+EnviStatus ReadEnviKeys(const char* text, size_t size, std::map<std::string, std::string>* values);
+
+// A whole number of decimal digits only (blanks around it allowed), no larger
+// than maxValue (0 or more). False, value untouched, otherwise.
+bool ParseEnviWhole(const std::string& text, long long maxValue, long long& value);
 
 // Parses size bytes of header text. On Ok fills out; otherwise leaves it as it was.
 // Without a "default bands" key the display bands are 0, 1, 2, each limited to

@@ -12,8 +12,11 @@ export LC_ALL="$LANG"
 # Each test program on a Wine desktop of its own: programs that run side by side
 # share no foreground window or stacking order.
 export OROSCAPE_UI_OWN_DESKTOP="${OROSCAPE_UI_OWN_DESKTOP:-1}"
+# The program runs in its own folder (beside the DLLs it loads); a relative name is taken from the
+# caller's folder, before the change of folder.
 exe="$1"; shift
-dir=$(dirname "$exe")
+dir=$(cd "$(dirname "$exe")" && pwd) || exit 1
+exe="$dir/$(basename "$exe")"
 cd "$dir" || exit 1
 # Bounded: a test that hangs is killed and fails rather than stalling the run.
 exec timeout -k 10 "${OROSCAPE_TEST_TIMEOUT:-300}" wine "$exe" "$@"

@@ -3,46 +3,16 @@
 // Prints one line per figure: "name: median <value> <unit> [ratio <r>]".
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "oroscape.h"
+#include "bench_timing.h"
+#include "include/oroscape.h"
 #include "test_hostdir.h"
 
-namespace {
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-// Median seconds per call over `rounds` rounds of `batch` calls.
-template <class F>
-double Time(F f, int rounds, int batch)
-{
-    std::vector<double> samples;
-    for (int r = 0; r < rounds; ++r) {
-        double t0 = Now();
-        for (int i = 0; i < batch; ++i)
-            f();
-        samples.push_back((Now() - t0) / batch);
-    }
-    return Median(samples);
-}
-
-}  // namespace
+using bench::Median;
+using bench::Time;
 
 int main()
 {

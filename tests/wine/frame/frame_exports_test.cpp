@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "afx/afxstate.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
 #include "pe_image.h"
 #include "test_hostdir.h"
 

@@ -23,27 +23,16 @@
 #include <string>
 #include <vector>
 
-#include "oroscape.h"
+#include "bench_timing.h"
+#include "include/oroscape.h"
 #include "res/resource.h"
 
 namespace {
 
-LARGE_INTEGER g_freq;
+using bench::Median;
 
-double Now()
-{
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(g_freq.QuadPart);
-}
-
-double Median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0.0;
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2.0;
-}
+// Milliseconds on the performance counter.
+double NowMs() { return 1000.0 * bench::Now(); }
 
 // ---- a host directory with one 256-entry table -------------------------------------------
 
@@ -104,12 +93,12 @@ LRESULT CALLBACK PaintWatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     const WNDPROC next = g_procs[hwnd];
     if (msg == WM_PAINT && g_run != nullptr && g_run->firstPaint == 0)
-        g_run->firstPaint = Now();
+        g_run->firstPaint = NowMs();
     const LRESULT result = CallWindowProcW(next, hwnd, msg, wp, lp);
     if (msg == WM_PAINT && g_run != nullptr)
-        g_run->lastPaint = Now();
+        g_run->lastPaint = NowMs();
     if (msg == WM_INITDIALOG && g_run != nullptr)
-        g_run->initDone = Now();
+        g_run->initDone = NowMs();
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
         g_procs.erase(hwnd);
@@ -138,9 +127,9 @@ void CALLBACK IdleCheck(HWND, UINT, UINT_PTR id, DWORD)
     run.rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     if (run.repaint) {
         for (int i = 0; i < 30; ++i) {
-            const double t0 = Now();
+            const double t0 = NowMs();
             RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-            run.repaints.push_back(Now() - t0);
+            run.repaints.push_back(NowMs() - t0);
         }
     }
     PostMessageW(run.dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -168,7 +157,7 @@ Run Measure(bool repaint, F&& call)
     run.repaint = repaint;
     g_run = &run;
     g_cbt = SetWindowsHookExW(WH_CBT, &CbtWatch, nullptr, GetCurrentThreadId());
-    run.start = Now();
+    run.start = NowMs();
     call();
     UnhookWindowsHookEx(g_cbt);
     g_run = nullptr;
@@ -323,7 +312,6 @@ INT_PTR CALLBACK RawProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp)
 
 int main(int argc, char** argv)
 {
-    QueryPerformanceFrequency(&g_freq);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);

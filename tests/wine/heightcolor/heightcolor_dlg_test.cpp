@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "afx/afxstate.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
 #include "res/resource.h"
 #include "test_hostdir.h"
 #include "uidriver.h"

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "afx/afxdd.h"
-#include "capture.h"
 #include "frame/strings.h"
 #include "heightcolor/colorlayerlist.h"
 #include "heightcolor/inputdlgs.h"
 #include "heightcolor/layers.h"
 #include "res/resource.h"
+#include "support/capture.h"
 #include "uidriver.h"
 
 namespace {

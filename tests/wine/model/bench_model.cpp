@@ -16,25 +16,14 @@
 #include <cstdio>
 #include <vector>
 
-#include "oroscape.h"
+#include "bench_timing.h"
+#include "include/oroscape.h"
 #include "res/resource.h"
 
 namespace {
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
+using bench::Median;
+using bench::Now;
 
 const wchar_t kCaption[] = L"模型参数设置";
 

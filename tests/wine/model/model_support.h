@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "capture.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
+#include "support/capture.h"
 #include "uidriver.h"
 
 namespace modeltest {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "capture.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
+#include "support/capture.h"
 #include "uidriver.h"
 
 namespace {

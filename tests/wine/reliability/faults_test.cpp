@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "include/oroscape.h"
 #include "levels.h"
-#include "oroscape.h"
 #include "passes.h"
 #include "res/resource.h"
 #include "test_hostdir.h"

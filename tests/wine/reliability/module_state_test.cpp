@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "afx/afxstate.h"
+#include "include/oroscape.h"
 #include "levels.h"
-#include "oroscape.h"
 #include "passes.h"
 #include "res/resource.h"
 #include "test_hostdir.h"

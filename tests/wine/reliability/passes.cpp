@@ -68,25 +68,6 @@ HWND DirectChild(HWND parent, const wchar_t* cls, int id = -1, DWORD style = 0)
     return nullptr;
 }
 
-// Share of the pane's inner pixels within 24 of `color` per channel.
-double ColorShare(HWND pane, COLORREF color)
-{
-    const ui::Image img = ui::CaptureClient(pane, ui::Source::WindowDc);
-    if (img.width <= 8 || img.height <= 8)
-        return 0.0;
-    const uint32_t want = ui::FromColorref(color);
-    long close = 0, all = 0;
-    for (int y = 4; y < img.height - 4; ++y)
-        for (int x = 4; x < img.width - 4; ++x) {
-            const uint32_t p = img.At(x, y);
-            ++all;
-            close += abs(static_cast<int>(ui::Red(p)) - static_cast<int>(ui::Red(want))) <= 24 &&
-                     abs(static_cast<int>(ui::Green(p)) - static_cast<int>(ui::Green(want))) <= 24 &&
-                     abs(static_cast<int>(ui::Blue(p)) - static_cast<int>(ui::Blue(want))) <= 24;
-        }
-    return static_cast<double>(close) / static_cast<double>(all);
-}
-
 std::wstring FileName(const std::wstring& path)
 {
     const size_t slash = path.find_last_of(L"\\/");
@@ -248,7 +229,7 @@ bool ChooserPass(const std::wstring& picture, COLORREF color, bool ok)
             return index >= 0;
         }, "the picture in the file list");
         c.ListSelect(list, index);
-        c.WaitFor([&] { return c.Text(pane).empty() && ColorShare(pane, color) > 0.9; }, "the pane to show the picture");
+        c.WaitFor([&] { return c.Text(pane).empty() && test::ColorShare(pane, color) > 0.9; }, "the pane to show the picture");
         c.Click(dialog, ok ? IDOK : IDCANCEL);
     });
     const short result = s.Run([&] { return _SelectTextureFile(buffer.data()); });

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "chooser_support.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
 
 namespace rel {
 

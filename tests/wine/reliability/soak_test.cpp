@@ -18,8 +18,8 @@
 #include <string>
 
 #include "chooser_support.h"
+#include "include/oroscape.h"
 #include "levels.h"
-#include "oroscape.h"
 #include "passes.h"
 #include "test_hostdir.h"
 #include "uidriver.h"

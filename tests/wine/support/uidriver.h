@@ -33,7 +33,7 @@
 
 #include <windows.h>
 
-#include "capture.h"
+#include "support/capture.h"
 
 #include <atomic>
 #include <functional>

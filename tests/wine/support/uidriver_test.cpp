@@ -1,7 +1,7 @@
 // uidriver_test.cpp: the UI driver, the capture and the PNG writer tested on a dialog of their own.
 //   A dialog built in memory (edit, buttons, list view, combo, a painted swatch, a nested control) runs
 //   modally on the test's thread while scripts drive it.
-#include "capture.h"
+#include "support/capture.h"
 #include "uidriver.h"
 
 #include <commctrl.h>

@@ -12,28 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "chooser_support.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
 #include "uidriver.h"
 
 namespace {
 
+using bench::Median;
+using bench::Now;
+
 const wchar_t kTitle[] = L"请选择纹理数据(大小不超过256*256)";
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 // The load-measure-stretch of one preview, by hand, into `target` (the pane's size).
 void DrawByHand(const std::wstring& path, HDC target, int w, int h)

@@ -13,26 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "hosts/rimbase/rimbase.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
 #include "test_hostdir.h"
 
 namespace {
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
+using bench::Median;
+using bench::Now;
 
 // Waits (at most 10 minutes) for the dialog to be visible, notes the time, and confirms it.
 struct Closer {

@@ -4,8 +4,11 @@
 
 #include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <atomic>
+
+#include "support/capture.h"
 
 namespace test {
 
@@ -212,6 +215,24 @@ std::string Ansi(const std::wstring& s)
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_ACP, 0, s.c_str(), static_cast<int>(s.size()), &out[0], n, nullptr, nullptr);
     return out;
+}
+
+double ColorShare(HWND pane, COLORREF color)
+{
+    const ui::Image img = ui::CaptureClient(pane, ui::Source::WindowDc);
+    if (img.width <= 8 || img.height <= 8)
+        return 0.0;
+    const uint32_t want = ui::FromColorref(color);
+    long close = 0, all = 0;
+    for (int y = 4; y < img.height - 4; ++y)
+        for (int x = 4; x < img.width - 4; ++x) {
+            const uint32_t p = img.At(x, y);
+            ++all;
+            close += abs(static_cast<int>(ui::Red(p)) - static_cast<int>(ui::Red(want))) <= 24 &&
+                     abs(static_cast<int>(ui::Green(p)) - static_cast<int>(ui::Green(want))) <= 24 &&
+                     abs(static_cast<int>(ui::Blue(p)) - static_cast<int>(ui::Blue(want))) <= 24;
+        }
+    return static_cast<double>(close) / static_cast<double>(all);
 }
 
 }  // namespace test

@@ -1,5 +1,6 @@
 // chooser_support.h: what the texture chooser's tests need around the dialog.
-//   test::PictureFolder (a temporary folder of bitmaps), test::WriteBitmap, test::GdiObjectCount.
+//   test::PictureFolder (a temporary folder of bitmaps), test::WriteBitmap, test::ColorShare (the preview
+//   pane's pixels), test::GdiObjectCount.
 #pragma once
 #include <windows.h>
 
@@ -29,6 +30,10 @@ public:
 private:
     std::wstring path_;
 };
+
+// Share of a preview pane's inner pixels (inside a 4-pixel margin) within 24 of `color` per channel,
+// from what the pane has painted (its own device context); 0 for a pane too small to judge.
+double ColorShare(HWND pane, COLORREF color);
 
 // GDI objects of this process: GetGuiResources where the system counts them; under Wine, which
 // does not, the used entries of the process's GDI handle table.

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "capture.h"
 #include "chooser_support.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
+#include "support/capture.h"
 #include "uidriver.h"
 
 namespace {
@@ -99,28 +99,9 @@ void SelectFile(ui::Ctx& c, const Chooser& ch, const std::wstring& stem)
               "the name box to show " + ui::Narrow(stem));
 }
 
-// Share of the pane's inner pixels (inside a 4-pixel margin) within 24 of `color` per channel.
-double ColorShare(HWND pane, COLORREF color)
-{
-    const ui::Image img = ui::CaptureClient(pane, ui::Source::WindowDc);
-    if (img.width <= 8 || img.height <= 8)
-        return 0.0;
-    const uint32_t want = ui::FromColorref(color);
-    long close = 0, all = 0;
-    for (int y = 4; y < img.height - 4; ++y)
-        for (int x = 4; x < img.width - 4; ++x) {
-            const uint32_t p = img.At(x, y);
-            ++all;
-            close += abs(static_cast<int>(ui::Red(p)) - static_cast<int>(ui::Red(want))) <= 24 &&
-                    abs(static_cast<int>(ui::Green(p)) - static_cast<int>(ui::Green(want))) <= 24 &&
-                    abs(static_cast<int>(ui::Blue(p)) - static_cast<int>(ui::Blue(want))) <= 24;
-        }
-    return static_cast<double>(close) / static_cast<double>(all);
-}
-
 void WaitForPicture(ui::Ctx& c, const Chooser& ch, COLORREF color, const char* what)
 {
-    c.WaitFor([&] { return c.Text(ch.pane).empty() && ColorShare(ch.pane, color) > 0.9; },
+    c.WaitFor([&] { return c.Text(ch.pane).empty() && test::ColorShare(ch.pane, color) > 0.9; },
               std::string("the pane to show ") + what);
 }
 
@@ -211,7 +192,7 @@ protected:
             SelectFile(c, ch, stem);
             WaitForLabel(c, ch, "for a picture it does not draw");
             c.Flush();
-            EXPECT_LT(ColorShare(ch.pane, kRed), 0.05) << "pixels of the refused picture are drawn";
+            EXPECT_LT(test::ColorShare(ch.pane, kRed), 0.05) << "pixels of the refused picture are drawn";
             c.Click(ch.dialog, IDOK);
         });
         EXPECT_EQ(1, Choose(s));
@@ -272,7 +253,7 @@ TEST_F(ChooserTest, CaptionButtonRowAndPaneBeforeAnySelection)
         EXPECT_EQ(kLabel, c.Text(ch.pane));
         EXPECT_EQ(static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_DLGFRAME | SS_CENTER),
                   static_cast<DWORD>(GetWindowLongPtrW(ch.pane, GWL_STYLE)) & ~static_cast<DWORD>(WS_CLIPSIBLINGS));
-        EXPECT_LT(ColorShare(ch.pane, kRed), 0.05);
+        EXPECT_LT(test::ColorShare(ch.pane, kRed), 0.05);
 
         const RECT open = RectIn(ch.dialog, GetDlgItem(ch.dialog, IDOK));
         const RECT cancel = RectIn(ch.dialog, GetDlgItem(ch.dialog, IDCANCEL));
@@ -315,12 +296,12 @@ TEST_F(ChooserTest, SelectingPicturesOfSixteenBitsOrMorePreviewsThem)
         Chooser ch = FindChooser(c);
         WaitForLabel(c, ch, "before any selection");
         Settle(c, ch);
-        EXPECT_LT(ColorShare(ch.pane, kRed), 0.05);
+        EXPECT_LT(test::ColorShare(ch.pane, kRed), 0.05);
         ui::SaveScreenshotIfRequested(ch.dialog, L"chooser_label");
         SelectFile(c, ch, L"c24");
         WaitForPicture(c, ch, kRed, "the 24-bit 300 x 200 picture");
         Settle(c, ch);
-        EXPECT_GT(ColorShare(ch.pane, kRed), 0.9) << "a repaint of the whole dialog keeps the picture";
+        EXPECT_GT(test::ColorShare(ch.pane, kRed), 0.9) << "a repaint of the whole dialog keeps the picture";
         ui::SaveScreenshotIfRequested(ch.dialog, L"chooser_preview");
         SelectFile(c, ch, L"c16");
         WaitForPicture(c, ch, kGreen, "the 16-bit picture");
@@ -360,7 +341,7 @@ TEST_F(ChooserTest, FolderChangeClearsTheNameAndTheLabelStays)
         c.RunOnUi([&] { RedrawWindow(ch.child, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); });
         c.Flush();
         EXPECT_EQ(kLabel, c.Text(ch.pane));
-        EXPECT_LT(ColorShare(ch.pane, kRed), 0.05) << "the picture of the folder left behind is drawn";
+        EXPECT_LT(test::ColorShare(ch.pane, kRed), 0.05) << "the picture of the folder left behind is drawn";
         c.Click(ch.dialog, IDCANCEL);
     });
     EXPECT_EQ(0, Choose(s));

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "oroscape.h"
+#include "include/oroscape.h"
 #include "res/resource.h"
 #include "uidriver.h"
 

@@ -1,5 +1,5 @@
 // capture.cpp: window captures through GDI, and the PNG writer (stored deflate blocks, no compression).
-#include "capture.h"
+#include "support/capture.h"
 
 #include <algorithm>
 #include <cstdio>

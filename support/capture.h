@@ -1,4 +1,4 @@
-// capture.h: pictures of windows for UI tests, and a small PNG writer.
+// capture.h: pictures of windows (the UI tests, the demo's scripted tour), and a small PNG writer.
 //   ui::Image (32-bit pixels 0x00RRGGBB), ui::CaptureWindow / ui::CaptureClient, ui::EncodePng / ui::WritePng,
 //   ui::SaveScreenshotIfRequested (OROSCAPE_SCREENS_DIR, used by `make screens`).
 #pragma once

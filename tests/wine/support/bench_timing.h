@@ -1,0 +1,44 @@
+// bench_timing.h: the clock and the statistics of the benchmark programs (bench_*, not tests).
+//   bench::Now (seconds), bench::Median, bench::Time (median seconds a call)
+#pragma once
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace bench {
+
+// Seconds on the performance counter, from an arbitrary start.
+inline double Now()
+{
+    static const LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+// The middle sample (the mean of the middle two for an even count); 0 for none.
+inline double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0.0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// Median seconds a call over `rounds` rounds of `batch` calls.
+template <class F>
+double Time(F f, int rounds, int batch)
+{
+    std::vector<double> samples;
+    for (int r = 0; r < rounds; ++r) {
+        const double t0 = Now();
+        for (int i = 0; i < batch; ++i)
+            f();
+        samples.push_back((Now() - t0) / batch);
+    }
+    return Median(samples);
+}
+
+}  // namespace bench
