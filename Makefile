@@ -20,10 +20,10 @@ deps:
 build/native/CMakeCache.txt:
 	cmake -S . -B build/native $(CMAKE_FLAGS)
 # A cross tree configured with other toolchain files (an older compiler) is made anew.
-build/i686/CMakeCache.txt: cmake/toolchain-i686.cmake cmake/toolchain-clang-mingw.cmake
+build/i686/CMakeCache.txt: cmake/toolchain-i686.cmake cmake/toolchain-mingw.cmake
 	rm -rf build/i686
 	cmake -S . -B build/i686 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake
-build/x86_64/CMakeCache.txt: cmake/toolchain-x86_64.cmake cmake/toolchain-clang-mingw.cmake
+build/x86_64/CMakeCache.txt: cmake/toolchain-x86_64.cmake cmake/toolchain-mingw.cmake
 	rm -rf build/x86_64
 	cmake -S . -B build/x86_64 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake
 

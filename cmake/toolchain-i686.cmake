@@ -1,3 +1,3 @@
-# Cross build for i686 Windows: clang and lld for the MinGW-w64 target (see toolchain-clang-mingw.cmake).
+# Cross build for i686 Windows with MinGW-w64 (see toolchain-mingw.cmake).
 set(OROSCAPE_ARCH i686)
-include(${CMAKE_CURRENT_LIST_DIR}/toolchain-clang-mingw.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

@@ -11,12 +11,24 @@ public:
 
 CDialogLibApp theApp;
 
+// The unwinder prepares its look-up of the library's unwind tables at the first exception
+// thrown, allocating as it does. The exceptions that matter come when memory has run out (see
+// frame/barrier.h): one thrown and caught at load does that preparation while memory is at hand.
+static void PrepareUnwinding()
+{
+    try {
+        throw 0;
+    } catch (int) {
+    }
+}
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH: {
         AFX_MANAGE_STATE(AfxGetStaticModuleState());
         theApp.m_hInstance = hInstance;
+        PrepareUnwinding();
         if (!theApp.InitInstance()) {
             theApp.ExitInstance();
             return FALSE;

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "afx/afxstate.h"
-#include "oroscape.h"
+#include "include/oroscape.h"
 #include "passes.h"
 #include "res/resource.h"
 #include "test_hostdir.h"
