@@ -6,7 +6,6 @@
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-strip=${LLVM_STRIP:-llvm-strip}
 mkdir -p dist/include
 cp include/oroscape.h dist/include/
 for arch in i686 x86_64; do
@@ -16,7 +15,7 @@ for arch in i686 x86_64; do
   mkdir -p "$d/HeightLut"
   for m in Oroscape.dll hubcore60.dll RimBase.dll terrainview.exe; do
     [ -f "$b/bin/$m" ] || continue
-    "$strip" --strip-all -o "$d/$m" "$b/bin/$m"
+    "$arch-w64-mingw32-strip" --strip-all -o "$d/$m" "$b/bin/$m"
     pdb="${m%.*}.pdb"
     if [ -f "$b/bin/$pdb" ]; then cp "$b/bin/$pdb" "$d/"; fi
   done
