@@ -17,6 +17,7 @@ namespace ui {
 namespace {
 
 const DWORD kSlice = 15;  // polling slice of every wait, ms
+const DWORD kHiddenGrace = 1000;  // how long a hidden window may take to be destroyed, ms
 
 // One step as added by Script::Step.
 struct StepDef {
@@ -338,6 +339,15 @@ HWND Ctx::WaitModal(const wchar_t* cls, HWND above) {
 void Ctx::WaitGone(HWND hwnd) {
     std::string what = "window " + Describe(hwnd) + " to close";
     WaitFor([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, what);
+    // A dialog hides as it ends; its modal loop still answers what other threads send it until
+    // the window is destroyed, and only then returns to the code that ran it (a handler that
+    // writes the result into a list, say). Wait, briefly, for the destruction, then until the UI
+    // thread is back in a message loop, which is after that code has run. A window that only
+    // hides (and stays) costs the brief wait.
+    const DWORD start = GetTickCount();
+    while (IsWindow(hwnd) && GetTickCount() - start < kHiddenGrace)
+        ::Sleep(kSlice);
+    RunOnUi([] {});
 }
 
 bool Ctx::ModalReturned() const { return shared_->modalReturned.load(); }
