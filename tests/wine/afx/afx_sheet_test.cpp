@@ -231,6 +231,7 @@ TEST(DataExchangeFailure, PromptFocusAndSelectionOnTheFieldTheRecordHasKindAndLi
     for (const FailCase& fc : kFailCases) {
         s.Step(fc.name, [&page, &fc](ui::Ctx& c) {
             HWND d = c.WaitWindow(kCaption, L"#32770");
+            c.RunOnUi([&] { SetForegroundWindow(d); });
             for (int i = 0; i < 4; ++i)
                 c.SetText(c.Item(d, kFieldIds[i]), fc.texts[i]);
             c.Click(d, IDOK);
@@ -240,6 +241,10 @@ TEST(DataExchangeFailure, PromptFocusAndSelectionOnTheFieldTheRecordHasKindAndLi
             c.WaitGone(box);
             HWND field = c.Item(d, kFieldIds[fc.field]);
             c.WaitFor([&] {
+                // Another program on the display may have taken the foreground: the sheet, active
+                // again, gives the focus back to the control that had it.
+                if (GetForegroundWindow() != d)
+                    c.RunOnUi([&] { SetForegroundWindow(d); });
                 GUITHREADINFO gti{};
                 gti.cbSize = sizeof gti;
                 return GetGUIThreadInfo(c.UiThread(), &gti) && gti.hwndFocus == field;
