@@ -3,6 +3,8 @@
 
 #include <errno.h>
 #include <float.h>
+#include <limits.h>
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <wchar.h>
@@ -18,15 +20,16 @@ const wchar_t kPromptMaxChars[] = L"请输入不多于 %d 个字符。";
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
 
-// Whole text must be one number, blanks around it allowed.
-bool ParseLong(const wchar_t* text, long& out)
+// Whole text must be one integer, blanks around it allowed. An integer too large for the
+// parser still is one: it comes back clamped to the largest of its sign.
+bool ParseInteger(const wchar_t* text, long long& out)
 {
     while (IsBlank(*text)) ++text;
     if (*text == 0) return false;
     wchar_t* end = nullptr;
     errno = 0;
-    long v = wcstol(text, &end, 10);
-    if (end == text || errno == ERANGE) return false;
+    long long v = wcstoll(text, &end, 10);
+    if (end == text) return false;
     while (IsBlank(*end)) ++end;
     if (*end != 0) return false;
     out = v;
@@ -58,6 +61,8 @@ CString ControlText(HWND hWnd)
 HWND CDataExchange::PrepareCtrl(int id)
 {
     HWND hWnd = ::GetDlgItem(m_pDlgWnd->m_hWnd, id);
+    AFX_ASSERT(hWnd != nullptr);  // the id names a control of the window
+    m_idLastControl = id;
     m_hWndLastControl = hWnd;
     m_bEditLastControl = FALSE;
     return hWnd;
@@ -70,25 +75,58 @@ HWND CDataExchange::PrepareEditCtrl(int id)
     return hWnd;
 }
 
-void CDataExchange::Fail(const wchar_t* prompt)
+void CDataExchange::Fail(AFX_DDX_FAILURE::Kind kind, double value, double minValue, double maxValue)
 {
     m_bFailed = TRUE;
-    if (prompt != nullptr)
-        AfxMessageBox(prompt, MB_OK | MB_ICONEXCLAMATION);
-    if (m_hWndLastControl != nullptr && ::IsWindow(m_hWndLastControl)) {
-        ::SetFocus(m_hWndLastControl);
-        if (m_bEditLastControl)
-            ::SendMessageW(m_hWndLastControl, EM_SETSEL, 0, -1);
+    AFX_DDX_FAILURE failure = {kind, value, minValue, maxValue, m_idLastControl, m_hWndLastControl,
+                               m_bEditLastControl};
+    m_pDlgWnd->OnDataExchangeFailure(failure);
+}
+
+CString AfxDataExchangePrompt(const AFX_DDX_FAILURE& failure)
+{
+    CString prompt;
+    switch (failure.kind) {
+    case AFX_DDX_FAILURE::kNotInteger:
+        prompt = kPromptInt;
+        break;
+    case AFX_DDX_FAILURE::kNotNumber:
+        prompt = kPromptReal;
+        break;
+    case AFX_DDX_FAILURE::kIntRange:
+        prompt.Format(kPromptIntRange, static_cast<int>(failure.minValue), static_cast<int>(failure.maxValue));
+        break;
+    case AFX_DDX_FAILURE::kRealRange:
+        prompt.Format(kPromptRealRange, FLT_DIG, failure.minValue, FLT_DIG, failure.maxValue);
+        break;
+    case AFX_DDX_FAILURE::kTooLong:
+        prompt.Format(kPromptMaxChars, static_cast<int>(failure.maxValue));
+        break;
+    }
+    return prompt;
+}
+
+void CWnd::OnDataExchangeFailure(const AFX_DDX_FAILURE& failure)
+{
+    AfxMessageBox(AfxDataExchangePrompt(failure), MB_OK | MB_ICONEXCLAMATION);
+    if (failure.hWndField != nullptr && ::IsWindow(failure.hWndField)) {
+        ::SetFocus(failure.hWndField);
+        if (failure.bEdit)
+            ::SendMessageW(failure.hWndField, EM_SETSEL, 0, -1);
     }
 }
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
 {
-    if (pDX->m_bFailed || control.m_hWnd != nullptr)
+    if (pDX->m_bFailed)
         return;
     HWND hWnd = pDX->PrepareCtrl(id);
-    if (hWnd != nullptr)
+    if (hWnd == nullptr)
+        return;
+    if (control.m_hWnd == nullptr)
         control.SubclassWindow(hWnd);
+    else
+        AFX_ASSERT(control.m_hWnd == hWnd);  // one object, one control
 }
 
 static void SetTextIfChanged(HWND hWnd, const wchar_t* text)
@@ -99,14 +137,18 @@ static void SetTextIfChanged(HWND hWnd, const wchar_t* text)
         ::SetWindowTextW(hWnd, text);
 }
 
-static bool TextToLong(CDataExchange* pDX, HWND hWnd, long minAllowed, long maxAllowed, long& out)
+static bool TextToInteger(CDataExchange* pDX, HWND hWnd, long minAllowed, long maxAllowed, long& out)
 {
-    long v = 0;
-    if (!ParseLong(ControlText(hWnd), v) || v < minAllowed || v > maxAllowed) {
-        pDX->Fail(kPromptInt);
+    long long v = 0;
+    if (!ParseInteger(ControlText(hWnd), v)) {
+        pDX->Fail(AFX_DDX_FAILURE::kNotInteger);
         return false;
     }
-    out = v;
+    if (v < minAllowed || v > maxAllowed) {
+        pDX->Fail(AFX_DDX_FAILURE::kIntRange, static_cast<double>(v), minAllowed, maxAllowed);
+        return false;
+    }
+    out = static_cast<long>(v);
     return true;
 }
 
@@ -117,7 +159,7 @@ void DDX_Text(CDataExchange* pDX, int id, short& value)
     if (hWnd == nullptr) return;
     if (pDX->m_bSaveAndValidate) {
         long v;
-        if (TextToLong(pDX, hWnd, -32768, 32767, v))
+        if (TextToInteger(pDX, hWnd, SHRT_MIN, SHRT_MAX, v))
             value = static_cast<short>(v);
     } else {
         wchar_t buf[32];
@@ -133,7 +175,7 @@ void DDX_Text(CDataExchange* pDX, int id, int& value)
     if (hWnd == nullptr) return;
     if (pDX->m_bSaveAndValidate) {
         long v;
-        if (TextToLong(pDX, hWnd, -2147483647L - 1, 2147483647L, v))
+        if (TextToInteger(pDX, hWnd, INT_MIN, INT_MAX, v))
             value = static_cast<int>(v);
     } else {
         wchar_t buf[32];
@@ -149,8 +191,12 @@ void DDX_Text(CDataExchange* pDX, int id, float& value)
     if (hWnd == nullptr) return;
     if (pDX->m_bSaveAndValidate) {
         double v;
-        if (!ParseDouble(ControlText(hWnd), v) || v > FLT_MAX || v < -FLT_MAX) {
-            pDX->Fail(kPromptReal);
+        if (!ParseDouble(ControlText(hWnd), v) || isnan(v)) {
+            pDX->Fail(AFX_DDX_FAILURE::kNotNumber);
+            return;
+        }
+        if (v > FLT_MAX || v < -FLT_MAX) {
+            pDX->Fail(AFX_DDX_FAILURE::kRealRange, v, -FLT_MAX, FLT_MAX);
             return;
         }
         value = static_cast<float>(v);
@@ -211,23 +257,16 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
 {
     if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
         return;
-    if (value < minVal || value > maxVal) {
-        CString prompt;
-        prompt.Format(kPromptIntRange, minVal, maxVal);
-        pDX->Fail(prompt);
-    }
+    if (value < minVal || value > maxVal)
+        pDX->Fail(AFX_DDX_FAILURE::kIntRange, value, minVal, maxVal);
 }
 
 void DDV_MinMaxFloat(CDataExchange* pDX, float value, float minVal, float maxVal)
 {
     if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
         return;
-    if (value < minVal || value > maxVal) {
-        CString prompt;
-        prompt.Format(kPromptRealRange, FLT_DIG, static_cast<double>(minVal), FLT_DIG,
-                      static_cast<double>(maxVal));
-        pDX->Fail(prompt);
-    }
+    if (value < minVal || value > maxVal || isnan(value))
+        pDX->Fail(AFX_DDX_FAILURE::kRealRange, value, minVal, maxVal);
 }
 
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
@@ -239,9 +278,6 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
             ::SendMessageW(pDX->m_hWndLastControl, EM_LIMITTEXT, static_cast<WPARAM>(nChars), 0);
         return;
     }
-    if (value.GetLength() > nChars) {
-        CString prompt;
-        prompt.Format(kPromptMaxChars, nChars);
-        pDX->Fail(prompt);
-    }
+    if (value.GetLength() > nChars)
+        pDX->Fail(AFX_DDX_FAILURE::kTooLong, value.GetLength(), 0, nChars);
 }

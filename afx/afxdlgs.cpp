@@ -69,6 +69,10 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, const wchar_t* lpszDefExt, const 
 
 INT_PTR CFileDialog::DoModal()
 {
+    // One window per object: a dialog that runs is not run again from inside.
+    AFX_ASSERT(m_hWnd == nullptr);
+    if (m_hWnd != nullptr)
+        return -1;
     m_ofn.hwndOwner = GetSafeOwner(m_pParentWnd);
     // The hook finds the object through the structure the system hands it.
     m_ofn.lpfnHook = &CFileDialog::AfxFileHookProc;

@@ -42,7 +42,8 @@ public:
                          const wchar_t* lpszFilter = nullptr, CWnd* pParentWnd = nullptr);
 
     // IDOK when the user chose a file; IDCANCEL when cancelled or when the common dialog
-    // failed (CommDlgExtendedError tells which); -1 when it could not go on (EndOnFault).
+    // failed (CommDlgExtendedError tells which); -1 when it could not go on (EndOnFault) or
+    // the object already has a window (a failed AFX_ASSERT).
     INT_PTR DoModal() override;
     // Cancels the common dialog around the child as one that could not go on.
     void EndOnFault() override;

@@ -229,6 +229,8 @@ void CPropertySheet::EndOnFault()
 
 INT_PTR CPropertySheet::DoModal()
 {
+    // One window per object: a sheet that runs is not run again from inside.
+    AFX_ASSERT(m_hWnd == nullptr);
     if (m_hWnd != nullptr || m_pages.empty())
         return -1;
 

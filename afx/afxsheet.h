@@ -98,7 +98,8 @@ public:
     CPropertyPage* GetActivePage() const;
 
     // Runs the sheet with PropertySheetW; returns the platform's result (IDOK,
-    // IDCANCEL / 0), or -1 when the sheet could not be made or could not go on.
+    // IDCANCEL / 0), or -1 when the sheet could not be made or could not go on,
+    // or the object already has a window (a failed AFX_ASSERT).
     virtual INT_PTR DoModal();
     // Cancels the sheet as one that could not go on: DoModal reports -1.
     void EndOnFault() override;

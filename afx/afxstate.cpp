@@ -4,6 +4,28 @@
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
+namespace {
+volatile LONG g_assertFailures = 0;
+}
+
+void AfxAssertFailed(const char* file, int line, const char* condition)
+{
+    InterlockedIncrement(&g_assertFailures);
+    // The source file's own name, without the build machine's folders.
+    const char* name = file;
+    for (const char* p = file; *p; ++p)
+        if (*p == '/' || *p == '\\')
+            name = p + 1;
+    char text[512];
+    snprintf(text, sizeof text, "Oroscape: assertion failed: %s:%d: %s\n", name, line, condition);
+    ::OutputDebugStringA(text);
+}
+
+LONG AfxAssertFailedCount()
+{
+    return InterlockedCompareExchange(&g_assertFailures, 0, 0);
+}
+
 AFX_MODULE_STATE* AfxGetStaticModuleState()
 {
     static AFX_MODULE_STATE state = {

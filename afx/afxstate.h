@@ -1,7 +1,21 @@
-// Module state: the instance and resource handles of the module in use, per thread.
-//   AFX_MODULE_STATE, AfxGet/SetModuleState, AFX_MAINTAIN_STATE2 / AFX_MANAGE_STATE, AfxUnlockTempMaps
+// Module state (the instance and resource handles of the module in use, per thread) and the
+// layer's precondition checks.
+//   AFX_MODULE_STATE, AfxGet/SetModuleState, AFX_MAINTAIN_STATE2 / AFX_MANAGE_STATE, AfxUnlockTempMaps,
+//   AFX_ASSERT
 #pragma once
 #include <windows.h>
+
+// A precondition whose failure is always a programming error of the caller (a control id that
+// is not in the template, a window subclassed twice, DoModal on an object that has a window).
+// In every build a false condition is counted and reported with
+// OutputDebugStringA("Oroscape: assertion failed: <file>:<line>: <condition>\n"); it never
+// stops the program, and the code after the check goes on as well as it can.
+#define AFX_ASSERT(cond) \
+    ((cond) ? static_cast<void>(0) : AfxAssertFailed(__FILE__, __LINE__, #cond))
+// Runs for a false AFX_ASSERT: counts and reports it.
+void AfxAssertFailed(const char* file, int line, const char* condition);
+// Failed AFX_ASSERT checks of this module so far.
+LONG AfxAssertFailedCount();
 
 // What a module's resource look-ups use: its instance and resource handles.
 // One per module (AfxGetStaticModuleState); a thread has one current state,

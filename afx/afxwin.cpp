@@ -151,6 +151,8 @@ HWND CWnd::Detach()
 
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
+    // A window to route, an object without one, a window no other object routes.
+    AFX_ASSERT(hWnd != nullptr && m_hWnd == nullptr && FromHandlePermanent(hWnd) == nullptr);
     if (!Attach(hWnd))
         return FALSE;
     m_pfnSuper = reinterpret_cast<WNDPROC>(
@@ -160,7 +162,8 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 
 BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
 {
-    HWND item = ::GetDlgItem(parent->m_hWnd, static_cast<int>(id));
+    HWND item = parent != nullptr ? ::GetDlgItem(parent->m_hWnd, static_cast<int>(id)) : nullptr;
+    AFX_ASSERT(item != nullptr);  // the id names a child of the parent
     return item != nullptr && SubclassWindow(item);
 }
 
@@ -447,6 +450,10 @@ void CDialog::AutoCenter(HWND hWnd, DWORD styleBefore, const RECT& rectBefore)
 
 INT_PTR CDialog::DoModal()
 {
+    // One window per object: a dialog that runs is not run again from inside.
+    AFX_ASSERT(m_hWnd == nullptr);
+    if (m_hWnd != nullptr)
+        return -1;
     HWND owner = GetSafeOwner(m_pParentWnd);
     EnterModal();
     INT_PTR result = ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), owner,

@@ -10,6 +10,7 @@
 #include "afx/afxstr.h"
 
 class CDataExchange;
+struct AFX_DDX_FAILURE;
 
 struct CPoint : POINT {
     CPoint() { x = 0; y = 0; }
@@ -164,6 +165,8 @@ public:
     BOOL Attach(HWND hWnd);
     HWND Detach();
     // Routes the window's messages through this object (DDX_Control uses it).
+    // Asserts (AFX_ASSERT) and returns FALSE when there is no such window, the
+    // object already has a window or the window already has an object.
     BOOL SubclassWindow(HWND hWnd);
     BOOL SubclassDlgItem(UINT id, CWnd* parent);
     HWND UnsubclassWindow();
@@ -193,8 +196,13 @@ public:
 
     // Runs DoDataExchange. While it runs, the notifications of this window's
     // controls (an edit's EN_CHANGE from the exchange's own writing) are not
-    // delivered to the window.
+    // delivered to the window. FALSE when a field failed.
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+
+    // Runs when data exchange stopped at a field that failed (inside UpdateData).
+    // The base shows the standard prompt for it (AfxDataExchangePrompt), then
+    // gives the field the focus and selects an edit field's text.
+    virtual void OnDataExchangeFailure(const AFX_DDX_FAILURE& failure);
 
     // The window's default processing of the message now being handled.
     LRESULT Default();
@@ -239,7 +247,7 @@ public:
         : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
 
     // Runs the dialog; the value given to EndDialog, or -1 when the window
-    // could not be created.
+    // could not be created or the object already has one (a failed AFX_ASSERT).
     virtual INT_PTR DoModal();
     void EndDialog(int nResult);
 

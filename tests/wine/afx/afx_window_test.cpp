@@ -1,0 +1,285 @@
+// Windows and dialogs of the framework layer: the update lock-out, the lifetime of temporary window
+// objects, and each of the layer's assertions. Dialogs on the library's threshold and table-name
+// templates.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <atomic>
+#include <functional>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "afx/afxdd.h"
+#include "afx/afxdlgs.h"
+#include "afx/afxsheet.h"
+#include "afx/afxwin.h"
+#include "assert_watch.h"
+#include "res/resource.h"
+#include "uidriver.h"
+
+// ---- which blocks are freed ---------------------------------------------------------------------
+
+// The program's operator new and delete (malloc and free); delete notes when one of two watched blocks is freed: a temporary window
+// object's end is seen without touching it afterwards.
+namespace {
+std::atomic<void*> g_watched[2];
+std::atomic<bool> g_freed[2];
+
+void NoteFree(void* p)
+{
+    for (int i = 0; i < 2; ++i)
+        if (p != nullptr && g_watched[i].load() == p)
+            g_freed[i] = true;
+}
+
+void Watch(int i, void* p)
+{
+    g_freed[i] = false;
+    g_watched[i] = p;
+}
+}  // namespace
+
+void* operator new(size_t size)
+{
+    if (void* p = malloc(size != 0 ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept
+{
+    NoteFree(p);
+    free(p);
+}
+
+void operator delete(void* p, size_t) noexcept
+{
+    NoteFree(p);
+    free(p);
+}
+
+namespace {
+
+const wchar_t kThresholdCaption[] = L"编辑阈值";
+const wchar_t kNameCaption[] = L"保存自定义色表";
+
+// ---- the update lock-out -------------------------------------------------------------------------
+
+// Entry the dialog's EN_CHANGE handler records: it ran.
+const UINT kHandlerRan = WM_APP + 1;
+
+class CLockoutDlg : public CDialog {
+public:
+    explicit CLockoutDlg(ui::MsgRecorder& rec) : CDialog(IDD_THRESHOLD), m_rec(rec) {}
+    float m_fValue = 1.5f;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_THRESHOLD_VALUE, m_fValue); }
+    // The edit's change notifications as they reach the window, before the layer decides whether
+    // its map sees them (activation traffic from other programs on the display is left out).
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_COMMAND && (HIWORD(wParam) == EN_UPDATE || HIWORD(wParam) == EN_CHANGE))
+            m_rec.Record(message, wParam, lParam, ui::kParent);
+        return CDialog::WindowProc(message, wParam, lParam);
+    }
+    void OnValueChange() { m_rec.Record(kHandlerRan, 0, 0); }
+    DECLARE_MESSAGE_MAP()
+
+private:
+    ui::MsgRecorder& m_rec;
+};
+
+BEGIN_MESSAGE_MAP(CLockoutDlg, CDialog)
+    ON_EN_CHANGE(IDC_THRESHOLD_VALUE, OnValueChange)
+END_MESSAGE_MAP()
+
+TEST(UpdateLockout, TheWindowsOwnWritingDoesNotReachItsHandlersAUsersDoes)
+{
+    ui::MsgRecorder rec;
+    CLockoutDlg dlg(rec);
+    const unsigned p = ui::kParent | ui::kWParam;
+    const std::vector<ui::Msg> changed = {{WM_COMMAND, p, MAKEWPARAM(IDC_THRESHOLD_VALUE, EN_UPDATE), 0},
+                                          {WM_COMMAND, p, MAKEWPARAM(IDC_THRESHOLD_VALUE, EN_CHANGE), 0}};
+    ui::Script s;
+    s.Step("UpdateData writes; the user types", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(kThresholdCaption, L"#32770");
+        HWND edit = c.Item(d, IDC_THRESHOLD_VALUE);
+        c.Flush();
+        c.UpdateNow(d);
+        rec.Clear();
+        c.RunOnUi([&] {
+            dlg.m_fValue = 2.5f;
+            EXPECT_TRUE(dlg.UpdateData(FALSE));
+        });
+        EXPECT_EQ(c.Text(edit), L"2.5");
+        rec.Expect(changed, "UpdateData(FALSE)");  // reaches the window, not its map
+        rec.Clear();
+        c.SetText(edit, L"3");
+        std::vector<ui::Msg> typed = changed;
+        typed.push_back({kHandlerRan, 0, 0, 0});
+        rec.Expect(typed, "typed after UpdateData");
+        c.Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+}
+
+// ---- temporary window objects -----------------------------------------------------------------------
+
+// OK runs a nested dialog instead of ending.
+class CNestingDlg : public CDialog {
+public:
+    CNestingDlg() : CDialog(IDD_THRESHOLD) {}
+    CDialog m_inner{IDD_SAVE_COLORTABLE};
+    void OnOK() override { m_inner.DoModal(); }
+};
+
+TEST(TemporaryObjects, LiveUntilTheOutermostModalLoopEndsPermanentOnesAreFoundAgain)
+{
+    CNestingDlg outer;
+    CWnd* outerTemp = nullptr;
+    ui::Script s;
+    s.Step("outer dialog", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(kThresholdCaption, L"#32770");
+        c.Set("outer", d);
+        c.RunOnUi([&] {
+            HWND edit = GetDlgItem(d, IDC_THRESHOLD_VALUE);
+            ASSERT_EQ(CWnd::FromHandlePermanent(edit), nullptr);
+            outerTemp = CWnd::FromHandle(edit);
+            ASSERT_NE(outerTemp, nullptr);
+            EXPECT_EQ(outerTemp->m_hWnd, edit);
+            EXPECT_EQ(CWnd::FromHandle(edit), outerTemp) << "a second look-up made another temporary";
+            EXPECT_EQ(CWnd::FromHandle(d), &outer);
+            Watch(0, outerTemp);
+        });
+    });
+    s.Step("nested dialog", [&](ui::Ctx& c) {
+        HWND d = c.Get("outer");
+        c.Click(d, IDOK);
+        HWND inner = c.WaitWindow(kNameCaption, L"#32770");
+        c.RunOnUi([&] {
+            EXPECT_EQ(CWnd::FromHandle(GetDlgItem(d, IDC_THRESHOLD_VALUE)), outerTemp);
+            EXPECT_EQ(CWnd::FromHandle(inner), &outer.m_inner);
+            Watch(1, CWnd::FromHandle(GetDlgItem(inner, IDC_TABLE_NAME)));
+        });
+        c.Click(inner, IDCANCEL);
+        c.WaitGone(inner);
+    });
+    s.Step("back in the outer dialog", [&](ui::Ctx& c) {
+        HWND d = c.Get("outer");
+        c.RunOnUi([&] {
+            EXPECT_FALSE(g_freed[0]) << "the outer loop's temporary ended with the nested loop";
+            EXPECT_FALSE(g_freed[1]) << "the nested loop's temporary ended before the outermost loop";
+            EXPECT_EQ(CWnd::FromHandle(GetDlgItem(d, IDC_THRESHOLD_VALUE)), outerTemp);
+        });
+        c.Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(s.Run([&] { return outer.DoModal(); }), IDCANCEL);
+    EXPECT_TRUE(g_freed[0]);
+    EXPECT_TRUE(g_freed[1]);
+    Watch(0, nullptr);
+    Watch(1, nullptr);
+}
+
+// ---- assertions ----------------------------------------------------------------------------------
+
+class CAssertDlg : public CDialog {
+public:
+    CAssertDlg() : CDialog(IDD_THRESHOLD) {}
+    std::function<void(CDataExchange*)> m_exchange;
+    float m_fValue = 1.0f;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override
+    {
+        if (m_exchange)
+            m_exchange(pDX);
+    }
+};
+
+const int kNoSuchId = 4999;
+
+struct AssertCase {
+    const char* name;
+    const char* file;  // where the assertion is
+    std::function<void(CAssertDlg&)> provoke;
+};
+
+const AssertCase kAssertCases[] = {
+    {"data exchange with an id the template lacks", "afxdd.cpp",
+     [](CAssertDlg& d) {
+         d.m_exchange = [&d](CDataExchange* pDX) { DDX_Text(pDX, kNoSuchId, d.m_fValue); };
+         d.UpdateData(TRUE);
+     }},
+    {"DDX_Control on a control another object routes", "afxwin.cpp",
+     [](CAssertDlg& d) {
+         CWnd first, second;
+         ASSERT_TRUE(first.SubclassDlgItem(IDC_THRESHOLD_VALUE, &d));
+         d.m_exchange = [&second](CDataExchange* pDX) { DDX_Control(pDX, IDC_THRESHOLD_VALUE, second); };
+         d.UpdateData(TRUE);
+         EXPECT_EQ(second.m_hWnd, nullptr);
+         first.UnsubclassWindow();
+     }},
+    {"DDX_Control with an object that routes another control", "afxdd.cpp",
+     [](CAssertDlg& d) {
+         CWnd control;
+         ASSERT_TRUE(control.SubclassDlgItem(IDOK, &d));
+         d.m_exchange = [&control](CDataExchange* pDX) { DDX_Control(pDX, IDC_THRESHOLD_VALUE, control); };
+         d.UpdateData(TRUE);
+         control.UnsubclassWindow();
+     }},
+    {"SubclassDlgItem with an id the parent lacks", "afxwin.cpp",
+     [](CAssertDlg& d) {
+         CWnd control;
+         EXPECT_FALSE(control.SubclassDlgItem(kNoSuchId, &d));
+     }},
+    {"DoModal of a dialog that runs", "afxwin.cpp", [](CAssertDlg& d) { EXPECT_EQ(d.DoModal(), -1); }},
+    {"DoModal of a sheet that has a window", "afxsheet.cpp",
+     [](CAssertDlg& d) {
+         CPropertyPage page(IDD_FOG_PAGE);
+         CPropertySheet sheet(L"x");
+         sheet.AddPage(&page);
+         ASSERT_TRUE(sheet.Attach(GetDlgItem(d.m_hWnd, IDCANCEL)));
+         EXPECT_EQ(sheet.DoModal(), -1);
+         sheet.Detach();
+     }},
+    {"DoModal of a file dialog that has a window", "afxdlgs.cpp",
+     [](CAssertDlg& d) {
+         CFileDialog dlg(TRUE);
+         ASSERT_TRUE(dlg.Attach(GetDlgItem(d.m_hWnd, IDCANCEL)));
+         EXPECT_EQ(dlg.DoModal(), -1);
+         dlg.Detach();
+     }},
+};
+
+TEST(Assertions, EachSiteCountsOnceAndNamesItsFile)
+{
+    CAssertDlg dlg;
+    ui::Script s;
+    for (const AssertCase& ac : kAssertCases) {
+        s.Step(ac.name, [&dlg, &ac](ui::Ctx& c) {
+            c.WaitWindow(kThresholdCaption, L"#32770");
+            long before = assertwatch::Seen();
+            c.RunOnUi([&] {
+                ac.provoke(dlg);
+                dlg.m_exchange = nullptr;
+            });
+            long fired = assertwatch::Seen() - before;
+            assertwatch::Expect(fired);  // accounted for here: the program does not fail on them
+            EXPECT_EQ(fired, 1);
+            std::vector<std::string> texts = assertwatch::Texts();
+            ASSERT_FALSE(texts.empty());
+            EXPECT_EQ(texts.back().rfind(std::string(ac.file) + ":", 0), 0u) << texts.back();
+        });
+    }
+    s.Step("close", [&](ui::Ctx& c) { c.Click(c.WaitWindow(kThresholdCaption, L"#32770"), IDCANCEL); });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+    EXPECT_TRUE(s.Succeeded());
+}
+
+}  // namespace
