@@ -178,7 +178,10 @@ DWORD DefaultTimeout() {
         long v = wcstol(buf, nullptr, 10);
         if (v > 0) return static_cast<DWORD>(v);
     }
-    return 5000;
+    // A bound, not a pause: it is reached only when something never comes. Ten seconds, because
+    // on a shared machine with builds running the layering dialog with 256 rows took over five to
+    // come up.
+    return 10000;
 }
 
 std::string Narrow(const std::wstring& w) {
