@@ -5,17 +5,13 @@
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+. scripts/display.sh
 export WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 out=BENCHMARKS.md
 tmp=$(mktemp)
 
-n=90
-while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=:$n
-sleep 1
+start_xvfb
 
 {
   echo "# Benchmarks"
@@ -60,7 +56,7 @@ for arch in i686 x86_64; do
   echo >> "$tmp"
 done
 wineserver -k 2>/dev/null || true
-kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null
+stop_xvfb
 mv "$tmp" "$out"
 echo "wrote $out"
 exit $status

@@ -4,6 +4,7 @@
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+. scripts/display.sh
 jobs=${OROSCAPE_TEST_JOBS:-2}
 log=build/check
 mkdir -p "$log"
@@ -38,16 +39,11 @@ if [ -n "${DISPLAY:-}" ] && [ "${OROSCAPE_USE_DISPLAY:-0}" = 1 ]; then
   run_ctest x86_64 build/x86_64
 else
   # One virtual display for both architectures; its own server, always stopped.
-  n=90
-  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-  Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  export DISPLAY=:$n
-  sleep 1
+  start_xvfb
   run_ctest i686 build/i686
   run_ctest x86_64 build/x86_64
   WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}" wineserver -k 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null
+  stop_xvfb
 fi
 
 echo

@@ -14,6 +14,7 @@
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+. scripts/display.sh
 export OROSCAPE_SOAK_CYCLES="${OROSCAPE_SOAK_CYCLES:-300}"
 export OROSCAPE_TEST_TIMEOUT="${OROSCAPE_TEST_TIMEOUT:-7200}"
 builds=${SOAK_BUILD_DIRS:-build/i686 build/x86_64}
@@ -23,12 +24,7 @@ mkdir -p "$log"
 own_display=${SOAK_OWN_DISPLAY:-1}
 if [ "$own_display" = 1 ]; then
   # A virtual display of its own, always stopped.
-  n=90
-  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-  Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  export DISPLAY=:$n
-  sleep 1
+  start_xvfb
 elif [ -z "${DISPLAY:-}" ]; then
   echo "soak: SOAK_OWN_DISPLAY=0 needs a display (DISPLAY)" >&2
   exit 1
@@ -59,7 +55,7 @@ for dir in $builds; do
 done
 if [ "$own_display" = 1 ]; then
   WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}" wineserver -k 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null
+  stop_xvfb
 fi
 
 echo
