@@ -4,7 +4,7 @@
 # time (FUZZ_SECONDS, default 60) from its committed seed corpus. The corpus grown by a run stays
 # in build/fuzz/corpus/<target>; an input that breaks a target lands in build/fuzz/crashes/<target>/.
 # Prints the executions of each target and fails when any target found a crash.
-#   scripts/fuzz.sh [target...]     targets: colortable envi_header ext_token table_name
+#   scripts/fuzz.sh [target...]     targets: colortable envi_header ext_token table_name ramp
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,7 +12,7 @@ seconds=${FUZZ_SECONDS:-60}
 jobs=${JOBS:-2}
 out=${FUZZ_BUILD_DIR:-build/fuzz}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(colortable envi_header ext_token table_name)
+[ ${#targets[@]} -gt 0 ] || targets=(colortable envi_header ext_token table_name ramp)
 
 # clang and its runtime libraries (libFuzzer lives in libclang-rt-14-dev): needed here only,
 # so installed here, not by scripts/install-deps.sh.

@@ -13,7 +13,7 @@ for arch in i686 x86_64; do
   d=dist/$arch
   rm -rf "$d"
   mkdir -p "$d/HeightLut"
-  for m in Oroscape.dll hubcore60.dll RimBase.dll terrainview.exe; do
+  for m in Oroscape.dll hubcore60.dll RimBase.dll terrainview.exe lutconv.exe; do
     [ -f "$b/bin/$m" ] || continue
     "$arch-w64-mingw32-strip" --strip-all -o "$d/$m" "$b/bin/$m"
     pdb="${m%.*}.pdb"
@@ -27,4 +27,12 @@ for arch in i686 x86_64; do
   cp "$b/lib/liboroscape.a" "$b/lib/Oroscape.lib" "$d/"
   cp frame/Oroscape.def "$d/"
 done
+# lutconv for this machine (native build), and the text ramps for import into a host's layers.
+[ -f build/native/CMakeCache.txt ] || cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/native --target lutconv -j 2 >/dev/null
+mkdir -p dist/tools
+strip -o dist/tools/lutconv build/native/bin/lutconv
+rm -rf dist/ramps
+mkdir -p dist/ramps
+cp ramps/shipped/*.txt dist/ramps/
 echo "dist/ laid out for i686 and x86_64"

@@ -1,0 +1,126 @@
+// Colour ramps of the GIS tools, read and written: GDAL colour-relief text, GRASS colour rules,
+// GMT palettes (.cpt), QGIS colour-map exports and ArcGIS colour maps (.clr); and the two ways
+// a ramp meets this library: a colour table (colours only, spread evenly over whatever range
+// the host has) and a host's layers (absolute limits and a colour each).
+// Windows-free; text in and out is UTF-8 (a BOM, CRLF or UTF-16 are accepted in).
+#pragma once
+
+#include <stddef.h>
+
+#include <string>
+#include <vector>
+
+#include "heightcolor/colortable.h"
+
+namespace ramps {
+
+enum class Format { Unknown, Gdal, Grass, Cpt, Qgis, Clr, Lut };
+
+// "gdal", "grass", "cpt", "qgis", "clr", "lut".
+const char* FormatName(Format format);
+// The format of a name as above (any case); Unknown when it is none.
+Format FormatFromName(const std::string& name);
+// The format an output file's extension names: .cpt, .clr, .lut; Unknown otherwise
+// (.txt and the like are written by more than one tool).
+Format FormatFromExtension(const std::string& path);
+
+// 0 to 255 each; alpha 255 is opaque.
+struct Rgba {
+    double r = 0, g = 0, b = 0, a = 255;
+};
+bool operator==(const Rgba& x, const Rgba& y);
+
+// Where a stop's value lives:
+//   Absolute   an elevation;
+//   Percent    0 to 100 of the range the ramp is laid over (GDAL and GRASS "P%", and palettes
+//              normalised to 0..1, stored times 100);
+//   Hinged     -1 to 1 of a palette with a hinge: -1..0 covers the range below elevation 0,
+//              0..1 the range above it.
+enum class Scale { Absolute, Percent, Hinged };
+
+struct Stop {
+    double value = 0;
+    Scale scale = Scale::Absolute;
+    Rgba color;
+    std::string label;
+};
+
+// A ramp: stops in ascending value (a value given twice is a hard step: below it the first
+// stop's colour applies, from it on the second's). Between stops the colour is interpolated
+// linearly, before the first stop the first stop's colour applies and after the last the last
+// stop's (GDAL's color-relief rule). An exact ramp (QGIS EXACT, ArcGIS .clr) colours only the
+// stop values themselves.
+struct Ramp {
+    std::vector<Stop> stops;
+    bool exact = false;
+    // Hinged stops: a soft hinge is ignored for a range that does not hold elevation 0 (the
+    // whole -1..1 is stretched over it); a hard one keeps the side of the hinge the range is on.
+    bool softHinge = false;
+    bool hasNodata = false, hasBelow = false, hasAbove = false;
+    Rgba nodata, below, above;
+};
+
+// What reading or writing has to say: a refusal (line 0 when it concerns no line) and warnings
+// about what the target cannot hold or what was guessed.
+struct Report {
+    int line = 0;
+    std::string error;
+    std::vector<std::string> warnings;
+};
+
+// Bytes of a text file as UTF-8: a UTF-8 BOM is dropped, UTF-16 (with a BOM, or recognised by
+// its zero bytes) is converted. False, with report->error, for UTF-16 that cannot be decoded.
+bool DecodeText(const std::string& bytes, std::string* utf8, Report* report);
+
+// Which reader a file needs when none was asked for: the extension (.cpt, .clr, .lut), the
+// QGIS export's header line, a GRASS-only keyword ("default", "end") opening a line; else GDAL.
+Format DetectFormat(const std::string& path, const std::string& utf8);
+
+// Reads a ramp of the given format (not Lut) from UTF-8 text. On refusal returns false with
+// report->line and report->error set and leaves ramp untouched. guessed: the format was
+// detected, not asked for (a GDAL colour name read then is reported with the dialect used).
+bool ReadRamp(Format format, const std::string& utf8, bool guessed, Ramp* ramp, Report* report);
+
+// Whether stop values need a range to become elevations (percent or hinged stops).
+bool NeedsRange(const Ramp& ramp);
+// Whether every stop is a percentage: the ramp is relative to any range.
+bool IsRelative(const Ramp& ramp);
+// The ramp with every stop an elevation, laid over lo .. hi.
+Ramp Resolve(const Ramp& ramp, double lo, double hi);
+
+// The colour at value v of a ramp whose stops share one scale (as Resolve leaves them). False
+// only for an exact ramp at a value that is none of its stops, or a ramp without stops.
+bool ColorAt(const Ramp& ramp, double v, Rgba* color);
+
+// Writes a ramp as text of the given format (Gdal, Grass, Cpt, Qgis, Clr). CPT, QGIS and
+// .clr need elevations: lo and hi (hasRange) lay percent or hinged stops over a range, and
+// .clr writes one line per whole value of lo .. hi (at most kMaxClrValues). What the format
+// cannot hold goes to report->warnings. False with report->error when refused.
+const long kMaxClrValues = 65536;
+bool WriteRamp(Format format, const Ramp& ramp, bool hasRange, double lo, double hi,
+               std::string* text, Report* report);
+
+// A table's colours as a ramp of hard-stepped classes: with a range, layer i of n spans the
+// limits the layering dialog gives it (SpreadTableLayers); without one, i * 100 / n to
+// (i + 1) * 100 / n percent. Each class is labelled with its limits.
+Ramp RampFromTable(const LutColor* colors, int n, bool hasRange, float lo, float hi);
+
+// n layer colours of a ramp for a table: a relative ramp is sampled at the middle of each
+// layer's even share; otherwise the ramp is laid over lo .. hi (hasRange must then be true)
+// and layer i takes the colour at the middle of lo + i * step .. lo + (i + 1) * step. Colours
+// are rounded to 8 bits and stored times 256. *largest receives the largest difference of a
+// component (0 to 255) between the ramp and the layer that stands for it, over the range, and
+// *where the value (elevation, or percent for a relative ramp) where it occurs.
+// False, with report->error, when a range is needed and missing or n is outside 1 to 256.
+bool SampleTable(const Ramp& ramp, int n, bool hasRange, double lo, double hi,
+                 LutColor* colors, double* largest, double* where, Report* report);
+
+// An exact ramp as classes: each stop value colours the values nearer to it than to its
+// neighbours (a ramp that is not exact comes back as it is).
+Ramp ExactAsClasses(const Ramp& ramp);
+
+// Shortest decimal text of a number that reads back to the same double ('.' whatever the
+// locale).
+std::string FormatNumber(double v);
+
+}  // namespace ramps

@@ -1,0 +1,408 @@
+// The ramp module: each reader's corners from hand-written files, refusals with their line,
+// writers read back, tables sampled from ramps, and every real GRASS and GMT ramp of this
+// machine (when those packages are installed).
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "ramps/ramp.h"
+
+using ramps::ColorAt;
+using ramps::Format;
+using ramps::Ramp;
+using ramps::Report;
+using ramps::Rgba;
+
+namespace {
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+// Reads a file as lutconv does: decoded, format detected unless given.
+bool Load(const std::string& path, Format format, Ramp* ramp, Report* report, Format* used = nullptr)
+{
+    std::string text;
+    if (!ramps::DecodeText(Slurp(path), &text, report))
+        return false;
+    const bool guessed = format == Format::Unknown;
+    const Format f = guessed ? ramps::DetectFormat(path, text) : format;
+    if (used != nullptr)
+        *used = f;
+    return ramps::ReadRamp(f, text, guessed, ramp, report);
+}
+
+Rgba C(double r, double g, double b, double a = 255)
+{
+    Rgba c;
+    c.r = r, c.g = g, c.b = b, c.a = a;
+    return c;
+}
+
+void ExpectColor(const Rgba& got, const Rgba& want, const std::string& where)
+{
+    EXPECT_NEAR(got.r, want.r, 1e-6) << where;
+    EXPECT_NEAR(got.g, want.g, 1e-6) << where;
+    EXPECT_NEAR(got.b, want.b, 1e-6) << where;
+    EXPECT_NEAR(got.a, want.a, 1e-6) << where;
+}
+
+const double kNone = NAN;  // a probe that must find no colour (exact ramps)
+
+struct Probe {
+    double at;
+    Rgba color;
+    bool none;
+};
+Probe P(double at, Rgba c) { return Probe{at, c, false}; }
+Probe Nothing(double at) { return Probe{at, Rgba(), true}; }
+
+struct ReaderCase {
+    const char* file;
+    Format from;         // Unknown: detected
+    Format detected;
+    double lo, hi;       // range the ramp is laid over for the probes
+    std::vector<Probe> probes;
+    const char* warning;  // a fragment one warning must hold, or ""
+    int extras;           // bit 1 nodata, 2 below, 4 above present
+};
+
+TEST(RampReaders, EachFormatsCornersFromHandWrittenFiles)
+{
+    const Rgba kGrassAqua = C(100, 128, 255), kGdalAqua = C(0, 191, 191);
+    const std::vector<ReaderCase> cases = {
+        // Percentages, separators of every kind, a name, alpha, nv.
+        {"gdal_percent.txt", Format::Unknown, Format::Gdal, 0, 200,
+         {P(-5, C(0, 0, 0)), P(100, C(255, 0, 0)), P(150, C(255, 127.5, 127.5, 191.5)), P(999, C(255, 255, 255, 128))},
+         "", 1},
+        // GRASS's names (not GDAL's), BOM, CRLF, #RRGGBB, a hard step at 0.
+        {"grass_bom_crlf.txt", Format::Grass, Format::Grass, 0, 1,
+         {P(-100, kGrassAqua), P(-50, C(114, 128, 191.5)), P(-1e-9, C(128, 128, 128)), P(0, C(180, 77, 25)),
+          P(100, C(0, 255, 0))},
+         "", 0},
+        // The keyword `default` tells GRASS; `end` ends the rules.
+        {"grass_keywords.rules", Format::Unknown, Format::Grass, 0, 1000,
+         {P(0, kGrassAqua), P(1000, C(10, 20, 30)), P(500, C(55, 74, 142.5))}, "", 6},
+        // HSV, a soft hinge over a range holding 0, B/F with grey names, N as h-s-v, L/U flag, label.
+        {"hsv_hinge.cpt", Format::Unknown, Format::Cpt, -100, 100,
+         {P(-100, C(255, 0, 0)), P(-50, C(127.5, 127.5, 0)), P(0, C(0, 127.5, 0)), P(100, C(0, 0, 255))}, "", 7},
+        // The same over a range above 0: the soft hinge gives way to one stretch of -1..1.
+        {"hsv_hinge.cpt", Format::Cpt, Format::Cpt, 10, 110,
+         {P(10, C(255, 0, 0)), P(60, C(0, 127.5, 0)), P(110, C(0, 0, 255))}, "", 7},
+        // DISCRETE: each value bounds its class from above; inf; a label with a comma.
+        {"discrete.qgis", Format::Unknown, Format::Qgis, 0, 1,
+         {P(5, C(255, 0, 0)), P(10 - 1e-9, C(255, 0, 0)), P(15, C(0, 255, 0, 128)), P(25, C(0, 0, 255)),
+          P(1e9, C(0, 0, 255))},
+         "", 0},
+        {"exact.qgis", Format::Unknown, Format::Qgis, 0, 1, {P(1, C(255, 0, 0)), Nothing(2), P(3, C(0, 0, 255))}, "", 0},
+        {"classes.clr", Format::Unknown, Format::Clr, 0, 1, {P(2, C(0, 255, 0)), Nothing(3), P(5, C(0, 0, 255))}, "", 0},
+        // UTF-16 with and without its mark; the name read under the guess is reported.
+        {"utf16le.txt", Format::Unknown, Format::Gdal, 0, 1, {P(50, C(5, 105.5, 110.5))}, "GDAL's value (0, 191, 191)", 0},
+        {"utf16be_nobom.txt", Format::Unknown, Format::Gdal, 0, 1, {P(100, kGdalAqua)}, "--from grass", 0},
+        {"utf16be_nobom.txt", Format::Grass, Format::Grass, 0, 1, {P(100, kGrassAqua)}, "", 0},
+    };
+    for (const ReaderCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        Ramp ramp;
+        Report report;
+        Format used = Format::Unknown;
+        ASSERT_TRUE(Load(std::string(RAMPS_TEST_DATA) + "/" + c.file, c.from, &ramp, &report, &used))
+            << "line " << report.line << ": " << report.error;
+        EXPECT_EQ(used, c.detected);
+        const Ramp r = ramps::Resolve(ramp, c.lo, c.hi);
+        for (const Probe& p : c.probes) {
+            Rgba got;
+            const bool found = ColorAt(r, p.at, &got);
+            EXPECT_EQ(found, !p.none) << "at " << p.at;
+            if (found && !p.none)
+                ExpectColor(got, p.color, "at " + std::to_string(p.at));
+        }
+        std::string all;
+        for (const std::string& w : report.warnings)
+            all += w + "\n";
+        if (*c.warning)
+            EXPECT_NE(all.find(c.warning), std::string::npos) << all;
+        else
+            EXPECT_EQ(all, "");
+        EXPECT_EQ(ramp.hasNodata, (c.extras & 1) != 0);
+        EXPECT_EQ(ramp.hasBelow, (c.extras & 2) != 0);
+        EXPECT_EQ(ramp.hasAbove, (c.extras & 4) != 0);
+    }
+    // Values of the B, F and N lines of the palette: X11 grey (190), gray50 (127), red.
+    Ramp cpt;
+    Report report;
+    ASSERT_TRUE(Load(std::string(RAMPS_TEST_DATA) + "/hsv_hinge.cpt", Format::Unknown, &cpt, &report));
+    ExpectColor(cpt.below, C(190, 190, 190), "B");
+    ExpectColor(cpt.above, C(127, 127, 127), "F");
+    ExpectColor(cpt.nodata, C(255, 0, 0), "N");
+    EXPECT_EQ(cpt.stops.back().label, "top");
+}
+
+TEST(RampReaders, RefuseMalformedTextNamingTheLine)
+{
+    const std::string q = "# QGIS Generated Color Map Export File\n";
+    struct Case {
+        Format format;
+        std::string text;
+        int line;
+        const char* fragment;
+    } cases[] = {
+        {Format::Gdal, "0 0 0 0\n5 300 0 0\n", 2, "colour component"},
+        {Format::Gdal, "# c\n0 0 0\n", 2, "expected"},
+        {Format::Gdal, "x 0 0 0\n", 1, "not a value"},
+        {Format::Gdal, "0 chartreuse\n", 1, "GDAL's colour names"},
+        {Format::Gdal, "120% red\n", 1, "not a value"},
+        {Format::Gdal, "# only a comment\n", 0, "no colour"},
+        {Format::Grass, "0 1:2\n", 1, "expected a colour"},
+        {Format::Grass, "0 red\n10 #12345\n", 2, "expected a colour"},
+        {Format::Cpt, "0 red 1\n", 1, "expected"},
+        {Format::Cpt, "# COLOR_MODEL = cmyk\n0 red 1 blue\n", 1, "colour model"},
+        {Format::Cpt, "# RANGE = 5/1\n", 1, "RANGE"},
+        {Format::Cpt, "# COLOR_MODEL = hsv\n0 400-1-1 1 0-1-1\n", 2, "expected"},
+        {Format::Cpt, "0 red 1 blue\n2 green\n", 0, "mixes"},
+        {Format::Qgis, "0,1,2,3,255,x\n", 1, "header"},
+        {Format::Qgis, q + "1,2,3,4,255,x\n", 2, "INTERPOLATION"},
+        {Format::Qgis, q + "INTERPOLATION:INTERPOLATED\n0,1,2,3,255,a\ninf,1,2,3,255,b\n", 4, "inf"},
+        {Format::Qgis, q + "INTERPOLATION:DISCRETE\n0,1,2\n", 3, "VALUE,R,G,B,A"},
+        {Format::Clr, "1 0 0 0\n1.5 0 0 0\n", 2, "whole number"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Ramp ramp;
+        ramp.stops.resize(1);
+        Report report;
+        EXPECT_FALSE(ramps::ReadRamp(c.format, c.text, false, &ramp, &report));
+        EXPECT_EQ(report.line, c.line);
+        EXPECT_NE(report.error.find(c.fragment), std::string::npos) << report.error;
+        EXPECT_EQ(ramp.stops.size(), 1u);  // untouched
+    }
+    // UTF-16 that breaks off inside a surrogate pair.
+    std::string text;
+    Report report;
+    EXPECT_FALSE(ramps::DecodeText(std::string("\xff\xfe" "0\0 \0\x3d\xd8", 8), &text, &report));
+    EXPECT_NE(report.error.find("UTF-16"), std::string::npos);
+}
+
+// A ramp with a hard step, a translucent stop, a float limit and a no-data colour, written in
+// each format and read back.
+TEST(RampWriters, WhatTheyWriteReadsBackToTheSameColours)
+{
+    Ramp ramp;
+    auto stop = [](double v, Rgba c) { ramps::Stop s; s.value = v; s.color = c; return s; };
+    ramp.stops = {stop(static_cast<float>(-12.345678f), C(255, 0, 0)), stop(100, C(0, 0, 255)),
+                  stop(100, C(0, 255, 0)), stop(static_cast<float>(1234.5677f), C(255, 255, 255, 100))};
+    ramp.hasNodata = true;
+    ramp.nodata = C(9, 9, 9);
+    struct Case {
+        Format format;
+        bool classes;        // written as classes: compared at class middles only
+        const char* warning;
+    } cases[] = {
+        {Format::Gdal, false, ""},
+        {Format::Grass, false, "transparency"},
+        {Format::Cpt, false, "transparency"},
+        {Format::Qgis, true, "middle"},
+        {Format::Clr, true, "transparency"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ramps::FormatName(c.format));
+        std::string text;
+        Report report;
+        ASSERT_TRUE(ramps::WriteRamp(c.format, ramp, true, -20, 1300, &text, &report)) << report.error;
+        std::string all;
+        for (const std::string& w : report.warnings)
+            all += w + "\n";
+        EXPECT_NE(all.find(c.warning), std::string::npos) << all;
+        Ramp back;
+        Report again;
+        ASSERT_TRUE(ramps::ReadRamp(c.format, text, false, &back, &again)) << again.error << "\n" << text;
+        if (c.format == Format::Clr) {
+            for (double v = -20; v <= 1300; v += 1) {
+                Rgba want, got;
+                ColorAt(ramp, v, &want);
+                ASSERT_TRUE(ColorAt(back, v, &got)) << v;
+                EXPECT_EQ(got.r, std::lround(want.r)) << v;
+                EXPECT_EQ(got.g, std::lround(want.g)) << v;
+            }
+            continue;
+        }
+        if (!c.classes) {
+            // Every limit reads back exactly, so colours agree everywhere, the step included.
+            ASSERT_EQ(back.stops.size(), ramp.stops.size());
+            for (size_t k = 0; k < ramp.stops.size(); ++k)
+                EXPECT_EQ(back.stops[k].value, ramp.stops[k].value);
+            for (double v : {-30.0, -12.345678, 50.0, 99.99, 100.0, 700.0, 1234.5677, 2000.0}) {
+                Rgba want, got;
+                ColorAt(ramp, v, &want);
+                ColorAt(back, v, &got);
+                EXPECT_NEAR(got.r, want.r, 0.5) << v;
+                EXPECT_NEAR(got.g, want.g, 0.5) << v;
+                EXPECT_NEAR(got.b, want.b, 0.5) << v;
+            }
+            EXPECT_EQ(back.hasNodata, true);
+        } else {
+            // Classes: the middle colour of each stretch, the stretch's own limits.
+            for (double v : {40.0, 500.0}) {
+                Rgba got;
+                ColorAt(back, v, &got);
+                Rgba want = v < 100 ? C(127.5, 0, 127.5) : C(127.5, 255, 127.5);
+                EXPECT_NEAR(got.r, want.r, 0.51) << v;
+                EXPECT_NEAR(got.g, want.g, 0.51) << v;
+                EXPECT_NEAR(got.b, want.b, 0.51) << v;
+            }
+        }
+    }
+    // Percent ramps go out as percent where the format has it; elsewhere a range is needed.
+    Ramp relative = ramp;
+    for (ramps::Stop& s : relative.stops)
+        s.scale = ramps::Scale::Percent, s.value = std::fabs(std::fmod(s.value, 100.0));
+    std::string text;
+    Report report;
+    EXPECT_TRUE(ramps::WriteRamp(Format::Grass, relative, false, 0, 0, &text, &report));
+    EXPECT_NE(text.find("%"), std::string::npos);
+    for (Format f : {Format::Cpt, Format::Qgis, Format::Clr}) {
+        Report r;
+        EXPECT_FALSE(ramps::WriteRamp(f, relative, false, 0, 0, &text, &r));
+        EXPECT_NE(r.error.find("range"), std::string::npos);
+    }
+    Report big;
+    EXPECT_FALSE(ramps::WriteRamp(Format::Clr, ramp, true, 0, 65536, &text, &big));
+    EXPECT_NE(big.error.find("65,536"), std::string::npos);
+    EXPECT_TRUE(ramps::WriteRamp(Format::Clr, ramp, true, 0, 65535, &text, &big)) << big.error;
+}
+
+TEST(RampTables, LayersTakeTheColourAtTheMiddleOfTheirShare)
+{
+    // A grey wedge over two layers: 25% and 75%; the ends differ from them by 63.75.
+    Ramp wedge;
+    wedge.stops.resize(2);
+    wedge.stops[0].scale = wedge.stops[1].scale = ramps::Scale::Percent;
+    wedge.stops[1].value = 100;
+    wedge.stops[1].color = C(255, 255, 255);
+    LutColor colors[256];
+    double largest = 0, where = -1;
+    Report report;
+    ASSERT_TRUE(ramps::SampleTable(wedge, 2, false, 0, 0, colors, &largest, &where, &report));
+    EXPECT_EQ(colors[0].r, 64 * 256);
+    EXPECT_EQ(colors[1].g, 191 * 256);
+    EXPECT_NEAR(largest, 64, 1e-9);
+
+    // A table laid out as classes over a range and sampled again over it gives itself back.
+    LutColor table[7];
+    for (int i = 0; i < 7; ++i)
+        table[i] = LutColor{static_cast<uint16_t>(i * 30 * 256), static_cast<uint16_t>((200 - i * 20) * 256), 0};
+    for (bool hasRange : {true, false}) {
+        const Ramp classes = ramps::RampFromTable(table, 7, hasRange, 180.5f, 1450.25f);
+        ASSERT_TRUE(ramps::SampleTable(classes, 7, hasRange, 180.5, 1450.25, colors, &largest, &where, &report));
+        for (int i = 0; i < 7; ++i)
+            EXPECT_EQ(colors[i].r, table[i].r) << i;
+        EXPECT_EQ(largest, 0);
+    }
+
+    // Elevations need a range; a table holds 1 to 256 layers.
+    Ramp absolute = wedge;
+    absolute.stops[0].scale = absolute.stops[1].scale = ramps::Scale::Absolute;
+    EXPECT_FALSE(ramps::SampleTable(absolute, 8, false, 0, 0, colors, &largest, &where, &report));
+    EXPECT_FALSE(ramps::SampleTable(wedge, 257, false, 0, 0, colors, &largest, &where, &report));
+}
+
+TEST(RampReaders, DetectionByExtensionHeaderAndKeyword)
+{
+    struct Case {
+        const char* path;
+        const char* text;
+        Format want;
+    } cases[] = {
+        {"a.CPT", "0 0 0 0\n", Format::Cpt},
+        {"dir.clr/ramp", "0 0 0 0\n", Format::Gdal},
+        {"a.clr", "0 0 0 0\n", Format::Clr},
+        {"x.txt", "\n# QGIS Generated Color Map Export File\n", Format::Qgis},
+        {"x.txt", "0 0 0 0\n  END\n", Format::Grass},
+        {"x.txt", "0 red\n# default is a word in a comment\n", Format::Gdal},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ramps::DetectFormat(c.path, c.text), c.want) << c.path << ": " << c.text;
+}
+
+std::vector<std::string> FilesUnder(const std::string& dir, const char* suffix)
+{
+    std::vector<std::string> out;
+    DIR* d = opendir(dir.c_str());
+    if (d == nullptr)
+        return out;
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = dir + "/" + name;
+        if (DIR* sub = opendir(path.c_str())) {
+            closedir(sub);
+            const std::vector<std::string> below = FilesUnder(path, suffix);
+            out.insert(out.end(), below.begin(), below.end());
+            continue;
+        }
+        if (name.size() >= std::string(suffix).size() &&
+            name.compare(name.size() - std::string(suffix).size(), std::string::npos, suffix) == 0)
+            out.push_back(path);
+    }
+    closedir(d);
+    return out;
+}
+
+// Every ramp GRASS and GMT ship reads, and the copies kept here match their sources.
+TEST(RampReaders, EveryRealGrassAndGmtRampOfThisMachine)
+{
+    const std::vector<std::string> grass = FilesUnder("/usr/lib/grass82/etc/colors", "");
+    const std::vector<std::string> gmt = FilesUnder("/usr/share/gmt/cpt", ".cpt");
+    if (grass.empty() && gmt.empty())
+        GTEST_SKIP() << "neither grass-core nor gmt-common is installed: their ramps are not read";
+    for (const std::string& f : grass) {
+        Ramp ramp;
+        Report report;
+        EXPECT_TRUE(Load(f, Format::Grass, &ramp, &report)) << f << ":" << report.line << ": " << report.error;
+    }
+    for (const std::string& f : gmt) {
+        Ramp ramp;
+        Report report;
+        EXPECT_TRUE(Load(f, Format::Unknown, &ramp, &report)) << f << ":" << report.line << ": " << report.error;
+    }
+    std::printf("read %zu GRASS colour rules and %zu GMT palettes\n", grass.size(), gmt.size());
+    RecordProperty("grass_files", static_cast<int>(grass.size()));
+    RecordProperty("gmt_files", static_cast<int>(gmt.size()));
+
+    struct Copy {
+        const char* shipped;
+        const char* source;
+        Format format;
+    } copies[] = {
+        {"srtm.txt", "/usr/lib/grass82/etc/colors/srtm", Format::Grass},
+        {"etopo2.txt", "/usr/lib/grass82/etc/colors/etopo2", Format::Grass},
+        {"geo.txt", "/usr/share/gmt/cpt/gmt/geo.cpt", Format::Cpt},
+        {"relief.txt", "/usr/share/gmt/cpt/gmt/relief.cpt", Format::Cpt},
+    };
+    for (const Copy& c : copies) {
+        Ramp mine, theirs;
+        Report report;
+        ASSERT_TRUE(Load(std::string(RAMPS_SHIPPED) + "/" + c.shipped, Format::Gdal, &mine, &report)) << c.shipped;
+        if (!Load(c.source, c.format, &theirs, &report))
+            continue;
+        for (double v = -11000; v <= 9000; v += 0.5 + std::fmod(std::fabs(v) * 7.0, 3.0)) {
+            Rgba a, b;
+            ColorAt(mine, v, &a);
+            ColorAt(theirs, v, &b);
+            ASSERT_NEAR(a.r, b.r, 1e-6) << c.shipped << " at " << v;
+            ASSERT_NEAR(a.g, b.g, 1e-6) << c.shipped << " at " << v;
+            ASSERT_NEAR(a.b, b.b, 1e-6) << c.shipped << " at " << v;
+        }
+    }
+}
+
+}  // namespace
