@@ -4,7 +4,8 @@
 #   make screens  run the tests that take screenshots, writing docs/screens/
 #   make bench    run every benchmark, writing BENCHMARKS.md
 #   make demo     install what is missing, build, and run the terrain viewer under Wine (on
-#                 $DISPLAY; without one, its scripted tour writes docs/screens/tour_*.png)
+#                 $DISPLAY; without one, its scripted tour writes docs/screens/tour_*.png);
+#                 make demo DEM=path opens that elevation model (GDAL converts what is not .asc/.hgt)
 #   make soak     every export opened and closed 300 times under Wine, resource levels counted
 #   make fuzz     fuzz the parsers and name rules natively (clang, libFuzzer), a minute each
 .PHONY: all deps build native i686 x86_64 dist check screens bench demo clean wineprefix soak fuzz
@@ -58,7 +59,7 @@ bench: deps
 	@scripts/bench.sh
 
 demo:
-	@JOBS=$(JOBS) scripts/demo.sh
+	@JOBS=$(JOBS) DEM="$(DEM)" scripts/demo.sh
 
 soak: deps
 	$(MAKE) i686 x86_64

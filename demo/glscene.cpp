@@ -25,7 +25,24 @@
 #define GL_COMPRESSED_RGBA_S3TC_DXT5_EXT 0x83F3
 #endif
 
+// OpenGL 1.5 buffer objects, through wglGetProcAddress (opengl32.dll exports only 1.1).
+#ifndef GL_ARRAY_BUFFER
+#define GL_ARRAY_BUFFER 0x8892
+#define GL_ELEMENT_ARRAY_BUFFER 0x8893
+#define GL_STATIC_DRAW 0x88E4
+#endif
+
 namespace {
+
+typedef ptrdiff_t GlSizeiPtr;
+typedef void(APIENTRY* GenBuffersFn)(GLsizei, GLuint*);
+typedef void(APIENTRY* DeleteBuffersFn)(GLsizei, const GLuint*);
+typedef void(APIENTRY* BindBufferFn)(GLenum, GLuint);
+typedef void(APIENTRY* BufferDataFn)(GLenum, GlSizeiPtr, const void*, GLenum);
+GenBuffersFn glGenBuffersP = nullptr;
+DeleteBuffersFn glDeleteBuffersP = nullptr;
+BindBufferFn glBindBufferP = nullptr;
+BufferDataFn glBufferDataP = nullptr;
 
 // How each texture format code is stored in OpenGL: the internal format and the extension it
 // needs (null: core OpenGL 1.1). The two DirectX layouts take their nearest OpenGL relatives.
@@ -121,9 +138,65 @@ bool GlScene::Create(HWND hwnd, std::wstring* error)
     return true;
 }
 
+bool GlScene::LoadBufferFunctions()
+{
+    if (bufferFunctions_ < 0) {
+        glGenBuffersP = reinterpret_cast<GenBuffersFn>(wglGetProcAddress("glGenBuffers"));
+        glDeleteBuffersP = reinterpret_cast<DeleteBuffersFn>(wglGetProcAddress("glDeleteBuffers"));
+        glBindBufferP = reinterpret_cast<BindBufferFn>(wglGetProcAddress("glBindBuffer"));
+        glBufferDataP = reinterpret_cast<BufferDataFn>(wglGetProcAddress("glBufferData"));
+        bufferFunctions_ = glGenBuffersP && glDeleteBuffersP && glBindBufferP && glBufferDataP ? 1 : 0;
+    }
+    return bufferFunctions_ == 1;
+}
+
+void GlScene::DeleteBuffers()
+{
+    if (rc_ && buffers_[0])
+        glDeleteBuffersP(kBufferCount, buffers_);
+    std::memset(buffers_, 0, sizeof buffers_);
+}
+
+void GlScene::SetMesh(const TerrainMesh* mesh)
+{
+    mesh_ = mesh;
+    if (!rc_ || !LoadBufferFunctions())
+        return;
+    DeleteBuffers();
+    if (!mesh)
+        return;
+    glGenBuffersP(kBufferCount, buffers_);
+    auto upload = [](GLenum target, GLuint buffer, const void* data, size_t bytes) {
+        glBindBufferP(target, buffer);
+        glBufferDataP(target, static_cast<GlSizeiPtr>(bytes), bytes ? data : nullptr, GL_STATIC_DRAW);
+    };
+    upload(GL_ARRAY_BUFFER, buffers_[kPositions], mesh->positions.data(), mesh->positions.size() * sizeof(float));
+    upload(GL_ARRAY_BUFFER, buffers_[kNormals], mesh->normals.data(), mesh->normals.size() * sizeof(float));
+    upload(GL_ARRAY_BUFFER, buffers_[kTexcoords], mesh->texcoords.data(), mesh->texcoords.size() * sizeof(float));
+    upload(GL_ARRAY_BUFFER, buffers_[kColours], colours_.data(), colours_.size());
+    upload(GL_ELEMENT_ARRAY_BUFFER, buffers_[kTriangles], mesh->indices.data(), mesh->indices.size() * sizeof(uint32_t));
+    upload(GL_ELEMENT_ARRAY_BUFFER, buffers_[kLines], mesh->gridLines.data(), mesh->gridLines.size() * sizeof(uint32_t));
+    glBindBufferP(GL_ARRAY_BUFFER, 0);
+    glBindBufferP(GL_ELEMENT_ARRAY_BUFFER, 0);
+    if (glGetError() == GL_OUT_OF_MEMORY)
+        DeleteBuffers();   // drawn from client memory instead
+}
+
+void GlScene::SetColours(std::vector<uint8_t> rgb)
+{
+    colours_ = std::move(rgb);
+    if (rc_ && buffers_[0]) {
+        glBindBufferP(GL_ARRAY_BUFFER, buffers_[kColours]);
+        glBufferDataP(GL_ARRAY_BUFFER, static_cast<GlSizeiPtr>(colours_.size()), colours_.empty() ? nullptr : colours_.data(),
+                      GL_STATIC_DRAW);
+        glBindBufferP(GL_ARRAY_BUFFER, 0);
+    }
+}
+
 void GlScene::Destroy()
 {
     if (rc_) {
+        DeleteBuffers();
         if (texture_)
             glDeleteTextures(1, &texture_);
         texture_ = 0;
@@ -332,9 +405,18 @@ void GlScene::Render(const OrbitCamera& camera, int x, int y, int w, int h, Rend
         glDisable(GL_TEXTURE_2D);
         glColor3fv(c);
         glEnableClientState(GL_VERTEX_ARRAY);
-        glVertexPointer(3, GL_FLOAT, 0, mesh_->positions.data());
-        glDrawElements(GL_LINES, static_cast<GLsizei>(mesh_->gridLines.size()), GL_UNSIGNED_INT,
-                       mesh_->gridLines.data());
+        if (buffers_[0]) {
+            glBindBufferP(GL_ARRAY_BUFFER, buffers_[kPositions]);
+            glVertexPointer(3, GL_FLOAT, 0, nullptr);
+            glBindBufferP(GL_ELEMENT_ARRAY_BUFFER, buffers_[kLines]);
+            glDrawElements(GL_LINES, static_cast<GLsizei>(mesh_->gridLines.size()), GL_UNSIGNED_INT, nullptr);
+            glBindBufferP(GL_ARRAY_BUFFER, 0);
+            glBindBufferP(GL_ELEMENT_ARRAY_BUFFER, 0);
+        } else {
+            glVertexPointer(3, GL_FLOAT, 0, mesh_->positions.data());
+            glDrawElements(GL_LINES, static_cast<GLsizei>(mesh_->gridLines.size()), GL_UNSIGNED_INT,
+                           mesh_->gridLines.data());
+        }
         glDisableClientState(GL_VERTEX_ARRAY);
     }
     glDisable(GL_SCISSOR_TEST);
@@ -342,26 +424,59 @@ void GlScene::Render(const OrbitCamera& camera, int x, int y, int w, int h, Rend
 
 void GlScene::DrawSurface(bool normals, bool colours, bool texcoords) const
 {
+    if (perVertex_)
+        return DrawSurfacePerVertex(normals, colours, texcoords);
+    const bool buffered = buffers_[0] != 0;
+    // From a buffer object the pointer is an offset into it.
+    auto source = [&](int buffer, const void* memory) -> const void* {
+        if (!buffered)
+            return memory;
+        glBindBufferP(buffer == kTriangles ? GL_ELEMENT_ARRAY_BUFFER : GL_ARRAY_BUFFER, buffers_[buffer]);
+        return nullptr;
+    };
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, mesh_->positions.data());
+    glVertexPointer(3, GL_FLOAT, 0, source(kPositions, mesh_->positions.data()));
     if (normals) {
         glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, 0, mesh_->normals.data());
+        glNormalPointer(GL_FLOAT, 0, source(kNormals, mesh_->normals.data()));
     }
     if (colours) {
         glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(3, GL_UNSIGNED_BYTE, 0, colours_.data());
+        glColorPointer(3, GL_UNSIGNED_BYTE, 0, source(kColours, colours_.data()));
     }
     if (texcoords) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, 0, mesh_->texcoords.data());
+        glTexCoordPointer(2, GL_FLOAT, 0, source(kTexcoords, mesh_->texcoords.data()));
     }
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh_->indices.size()), GL_UNSIGNED_INT,
-                   mesh_->indices.data());
+                   source(kTriangles, mesh_->indices.data()));
+    if (buffered) {
+        glBindBufferP(GL_ARRAY_BUFFER, 0);
+        glBindBufferP(GL_ELEMENT_ARRAY_BUFFER, 0);
+    }
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+void GlScene::DrawSurfacePerVertex(bool normals, bool colours, bool texcoords) const
+{
+    const float* p = mesh_->positions.data();
+    const float* n = mesh_->normals.data();
+    const float* t = mesh_->texcoords.data();
+    const uint8_t* c = colours_.data();
+    glBegin(GL_TRIANGLES);
+    for (uint32_t i : mesh_->indices) {
+        if (normals)
+            glNormal3fv(n + i * 3);
+        if (colours)
+            glColor3ubv(c + i * 3);
+        if (texcoords)
+            glTexCoord2fv(t + i * 2);
+        glVertex3fv(p + i * 3);
+    }
+    glEnd();
 }
 
 void GlScene::Present() const

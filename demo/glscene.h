@@ -54,10 +54,16 @@ public:
     // Whether the driver's extension string holds name as a whole word.
     bool HasExtension(const char* name) const;
 
-    // The mesh is kept by address.
-    void SetMesh(const TerrainMesh* mesh) { mesh_ = mesh; }
+    // The mesh is kept by address; call again whenever it changes. Its arrays go into buffer
+    // objects when the driver has them (OpenGL 1.5), else they are drawn from client memory.
+    void SetMesh(const TerrainMesh* mesh);
     // r, g, b per vertex, as ColourVertices gives them.
-    void SetColours(std::vector<uint8_t> rgb) { colours_ = std::move(rgb); }
+    void SetColours(std::vector<uint8_t> rgb);
+    // Whether the surface is drawn from buffer objects.
+    bool Buffered() const { return buffers_[0] != 0; }
+    // Draws the surface one vertex at a time (glBegin / glNormal / glColor / glVertex), the
+    // plain way the benchmark compares with.
+    void SetPerVertex(bool on) { perVertex_ = on; }
     void SetLook(const SceneLook& look) { look_ = look; }
     const SceneLook& Look() const { return look_; }
     void SetGridLines(bool on) { gridLines_ = on; }
@@ -83,6 +89,9 @@ private:
     void Read(int x, int y, int w, int h, bool bgra, std::vector<uint8_t>* pixels) const;
     // Draws the surface's triangles from the mesh's arrays.
     void DrawSurface(bool normals, bool colours, bool texcoords) const;
+    void DrawSurfacePerVertex(bool normals, bool colours, bool texcoords) const;
+    bool LoadBufferFunctions();
+    void DeleteBuffers();
 
     HWND hwnd_ = nullptr;
     HDC dc_ = nullptr;
@@ -92,4 +101,9 @@ private:
     SceneLook look_;
     bool gridLines_ = false;
     GLuint texture_ = 0;
+    bool perVertex_ = false;
+    // Buffer objects: positions, normals, texcoords, colours, triangle indices, line indices.
+    enum { kPositions, kNormals, kTexcoords, kColours, kTriangles, kLines, kBufferCount };
+    GLuint buffers_[kBufferCount] = {};
+    int bufferFunctions_ = -1;   // -1 not looked up, 0 absent, 1 present
 };

@@ -1,6 +1,6 @@
 // Terrain geometry and colouring for the viewer, free of Windows and OpenGL.
 //   TerrainLayer, SpreadLayers, LayerFor, ColourVertices (elevation layering);
-//   TerrainMesh, BuildTerrainMesh, AutoExaggeration (the lit surface); OrbitCamera (the view).
+//   SeaLevelLayers (start-up layers); TerrainMesh, BuildTerrainMesh (the lit surface); OrbitCamera (the view).
 #pragma once
 
 #include <stdint.h>
@@ -27,27 +27,49 @@ void SpreadLayers(float lowest, float highest, int count, float (*limits)[2]);
 // is closest, the earlier one on a tie. -1 only for an empty table.
 int LayerFor(const TerrainLayer* layers, int count, float h);
 
-// Per-vertex colours (r, g, b per grid cell, row by row) of the grid under the layers.
-// Cells without elevation get `none`.
-void ColourVertices(const AscGrid& grid, const TerrainLayer* layers, int count,
+// Per-vertex colours (r, g, b per height, in order) of heights under the layers (the mesh's
+// own heights, or a grid's cells). Heights without elevation (NaN) get `none`.
+void ColourVertices(const std::vector<float>& heights, const TerrainLayer* layers, int count,
                     const uint8_t none[3], std::vector<uint8_t>* rgb);
 
-// The vertical scale that shows a grid's relief: 1 (true scale) when the relief stands
-// between 5% and 60% of the horizontal extent, else the factor that makes it 25% (a flat
-// plain is raised, a grid in degrees with heights in metres is tamed). 1 for a grid without
-// relief.
-float AutoExaggeration(double horizontalExtent, double relief);
+// Start-up layers that put sea level on a layer boundary. A range that spans 0 gets a water
+// ramp over lowest .. 0 and the land colours over 0 .. highest, each with a share of count
+// layers proportional to its share of the range (at least one each); a range entirely below
+// 0 gets the water ramp alone; one at or above 0 gets the land colours alone. Land layer j of
+// nLand takes land colour j * landCount / nLand, so a table of any length stretches over its
+// share. Writes count limits (ascending, water's last upper limit and land's first lower limit
+// exactly 0) and colours (8-bit r, g, b); returns the number of water layers.
+int SeaLevelLayers(float lowest, float highest, int count, const uint8_t (*land)[3], int landCount,
+                   float (*limits)[2], uint8_t (*colors)[3]);
 
-// The surface as vertex arrays in a normalised frame: the grid's longer side spans -1 .. 1 on
-// x (west to east) or z (north to south), y is up with the middle elevation at 0. Every cell
-// whose four corners hold an elevation gives two triangles; cells touching NODATA are left
-// open.
+// The colour of water layer i of n: from deep blue (i = 0) to the shallows (i = n - 1).
+void WaterColour(int i, int n, uint8_t rgb[3]);
+
+// How a grid stands on the ground: metres per cell along x and y (GridGroundScale), the
+// vertical exaggeration (1: true proportions), and the largest number of vertices the mesh
+// holds on a side: a larger grid is drawn from every step-th row and column (its last row
+// and column always included), step the smallest that keeps within the limit.
+struct MeshScale {
+    double cellX = 1.0, cellY = 1.0;
+    float exaggeration = 1.0f;
+    int maxSide = 1 << 30;
+};
+
+// The step BuildTerrainMesh takes through side samples to keep within maxSide vertices.
+int MeshStep(int side, int maxSide);
+
+// The surface as vertex arrays in a normalised frame: the grid's longer side on the ground
+// spans -1 .. 1 on x (west to east) or z (north to south), y is up with the middle elevation
+// at 0, heights in the same units as the ground times the exaggeration. Every cell whose four
+// corners hold an elevation gives two triangles; cells touching NODATA are left open.
 struct TerrainMesh {
     int cols = 0;
     int rows = 0;
+    int step = 1;                      // grid rows and columns per mesh row and column
     float exaggeration = 1.0f;
     float scale = 1.0f;                // frame units per elevation unit, exaggeration included
     float lowest = 0.0f, highest = 0.0f;   // elevation range of the grid
+    std::vector<float> heights;        // elevation per vertex (NaN: none), row by row
     std::vector<float> positions;      // x, y, z per vertex (cols * rows)
     std::vector<float> normals;        // unit normals, per vertex
     std::vector<float> texcoords;      // s (west 0 .. east 1), t (north 0 .. south 1)
@@ -59,7 +81,7 @@ struct TerrainMesh {
 const int kGridLineStep = 8;
 
 // False for a grid without elevations (no valid cell).
-bool BuildTerrainMesh(const AscGrid& grid, TerrainMesh* mesh);
+bool BuildTerrainMesh(const AscGrid& grid, const MeshScale& scale, TerrainMesh* mesh);
 
 // A camera orbiting the centre of the frame: yaw around the vertical axis, pitch above the
 // horizon, distance from the centre; all kept inside the limits below.

@@ -13,6 +13,15 @@
 #define IDM_WIRE              1101
 #define IDM_RESET_VIEW        1102
 #define IDM_CLEAR_TEXTURE     1103
+#define IDM_GEOGRAPHIC        1104
+#define IDM_EXAGGERATE_1      1111
+#define IDM_EXAGGERATE_2      1112
+#define IDM_EXAGGERATE_5      1113
+#define IDM_EXAGGERATE_10     1114
+#define IDM_EXAGGERATE_TYPED  1115
+// The typed exaggeration
+#define IDD_EXAGGERATION      200
+#define IDC_FACTOR            201
 // Settings: the library's dialogs
 #define IDM_HEIGHT_COLOR      1201
 #define IDM_MODEL_PARAMS      1202

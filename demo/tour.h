@@ -1,5 +1,5 @@
 // The scripted tour and the benchmark of terrainview.
-//   RunTour, RunBenchmark, TourLog.
+//   RunTour, RunBenchmark, RunCrackCheck, TourLog.
 //
 // The tour drives every dialog of the library through a realistic change from inside the
 // program: the user-interface thread makes the library call exactly as the menu does, while a
@@ -19,6 +19,10 @@ int RunTour(TerrainViewer& viewer, const std::wstring& outDir);
 // Measures the frame rate over a camera orbit and the time from WM_MODEL_APPLY to the
 // re-rendered frame; prints the figures and, when file is not empty, writes them there.
 int RunBenchmark(TerrainViewer& viewer, const std::wstring& file);
+
+// Opens a 1201 x 1201 tile, renders it from straight above in flat colours at x1 and x10 and
+// looks for background inside the terrain's footprint. Returns 0 when there is none.
+int RunCrackCheck(TerrainViewer& viewer);
 
 // A line for the tour's log (kept until the log file is open; also printed). Any thread.
 void TourLog(const std::wstring& line);

@@ -25,6 +25,9 @@ const wchar_t kSampleGrid[] = L"sample.asc";
 const wchar_t kSampleImage[] = L"sample_scene.img";
 // Largest grid file read (the grid itself is limited by the parser).
 const ULONGLONG kMaxGridFileBytes = 1024ull << 20;
+// Most vertices the drawn surface holds on a side: larger grids are drawn from every
+// n-th sample (a 1201 x 1201 SRTM tile from every second, a 3601 x 3601 one from every fourth).
+const int kMaxMeshSide = 1025;
 // The recorded orbit: frames, rate and picture size.
 const int kOrbitFrames = 48;
 const int kOrbitFps = 12;
@@ -142,6 +145,44 @@ std::wstring DescribeGridError(const AscError& e)
 }
 
 
+// The typed vertical exaggeration; lParam: float* in and out. OK only with a factor in
+// 0.01 .. 1000.
+INT_PTR CALLBACK ExaggerationProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrW(dlg, DWLP_USER, lp);
+        SetDlgItemTextW(dlg, IDC_FACTOR, Format(L"%g", static_cast<double>(*reinterpret_cast<float*>(lp))).c_str());
+        SendDlgItemMessageW(dlg, IDC_FACTOR, EM_SETSEL, 0, -1);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDOK) {
+            wchar_t text[64] = L"";
+            GetDlgItemTextW(dlg, IDC_FACTOR, text, 64);
+            wchar_t* end = nullptr;
+            const double v = wcstod(text, &end);
+            while (end && (*end == L' ' || *end == L'\t'))
+                ++end;
+            if (end == text || (end && *end) || !(v >= 0.01 && v <= 1000.0)) {
+                MessageBoxW(dlg, L"请输入 0.01 到 1000 之间的数。", kAppTitle, MB_OK | MB_ICONWARNING);
+                SetFocus(GetDlgItem(dlg, IDC_FACTOR));
+                SendDlgItemMessageW(dlg, IDC_FACTOR, EM_SETSEL, 0, -1);
+                return TRUE;
+            }
+            *reinterpret_cast<float*>(GetWindowLongPtrW(dlg, DWLP_USER)) = static_cast<float>(v);
+            EndDialog(dlg, IDOK);
+            return TRUE;
+        }
+        if (LOWORD(wp) == IDCANCEL) {
+            EndDialog(dlg, IDCANCEL);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
 }  // namespace
 
 TerrainViewer::TerrainViewer()
@@ -210,8 +251,12 @@ bool TerrainViewer::Create(HINSTANCE instance, const Options& options, int showC
     Layout();
     // The grid named on the command line; the sample when there is none or it cannot be used.
     const std::wstring sample = programDir_ + L"\\" + kSampleGrid;
-    if (!OpenGrid(options.gridPath.empty() ? sample : options.gridPath) && !options.gridPath.empty())
+    if (!OpenGrid(options.gridPath.empty() ? sample : options.gridPath) && !options.gridPath.empty()) {
+        // The tour and the benchmark measure what they were given, or nothing.
+        if (options.tour || options.bench)
+            return false;
         OpenGrid(sample);
+    }
     UpdateStatus();
     if (options.tour || options.bench)
         PostMessageW(hwnd_, WM_VIEWER_START, 0, 0);
@@ -232,45 +277,209 @@ int TerrainViewer::Run()
 
 // ---- data --------------------------------------------------------------------------------
 
-bool TerrainViewer::OpenGrid(const std::wstring& path)
+bool TerrainViewer::ReadElevationModel(const std::wstring& path, AscGrid* grid, bool* geographic,
+                                      std::wstring* error)
 {
     std::vector<char> data;
-    std::wstring error;
-    if (!ReadWholeFile(path, kMaxGridFileBytes, &data, &error)) {
-        Warn(Format(L"无法读取高程数据 %ls: %ls。", path.c_str(), error.c_str()));
+    std::wstring why;
+    if (!ReadWholeFile(path, kMaxGridFileBytes, &data, &why)) {
+        *error = Format(L"无法读取高程数据 %ls: %ls。", path.c_str(), why.c_str());
         return false;
     }
-    AscGrid grid;
+    const std::wstring title = FileTitle(path);
+    const size_t dot = title.find_last_of(L'.');
+    std::wstring ext = dot == std::wstring::npos ? std::wstring() : title.substr(dot);
+    for (wchar_t& c : ext)
+        c = static_cast<wchar_t>(towlower(c));
+    if (ext == L".hgt") {
+        const std::string name(title.begin(), title.end());   // a tile's name is ASCII
+        switch (ParseHgt(reinterpret_cast<const uint8_t*>(data.data()), data.size(), name, grid)) {
+        case HgtStatus::Ok:
+            *geographic = true;
+            return true;
+        case HgtStatus::BadName:
+            *error = Format(L"SRTM 高程数据 %ls: 文件名没有给出西南角 (应形如 N36W085.hgt)。", title.c_str());
+            return false;
+        case HgtStatus::BadSize:
+            *error = Format(L"SRTM 高程数据 %ls: 文件长 %zu 字节, 既不是 1201 x 1201 (%d 字节) 也不是 3601 x 3601 (%d "
+                            L"字节) 的瓦片, 文件可能不完整。",
+                            title.c_str(), data.size(), kHgtSide3 * kHgtSide3 * 2, kHgtSide1 * kHgtSide1 * 2);
+            return false;
+        case HgtStatus::NoValidCells:
+            *error = Format(L"SRTM 高程数据 %ls: 所有采样点都是空值 (-32768)。", title.c_str());
+            return false;
+        }
+    }
     AscError parseError;
-    if (!ParseAscGrid(data.data(), data.size(), &grid, &parseError)) {
-        Warn(Format(L"高程数据 %ls 格式错误:\n%ls\n\n当前地形保持不变。", FileTitle(path).c_str(),
-                    DescribeGridError(parseError).c_str()));
+    if (!ParseAscGrid(data.data(), data.size(), grid, &parseError)) {
+        *error = Format(L"高程数据 %ls 格式错误:\n%ls", title.c_str(), DescribeGridError(parseError).c_str());
         return false;
     }
+    // A .prj beside the grid says what its coordinates are; without one, they are guessed.
+    const size_t slash = path.find_last_of(L"\\/");
+    const size_t pathDot = path.find_last_of(L'.');
+    const std::wstring base = pathDot != std::wstring::npos && (slash == std::wstring::npos || pathDot > slash)
+                                  ? path.substr(0, pathDot) : path;
+    std::vector<char> prj;
+    std::wstring prjPath = base + L".prj";
+    if (GetFileAttributesW(prjPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+        prjPath = base + L".PRJ";
+    if (GetFileAttributesW(prjPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (!ReadWholeFile(prjPath, 1 << 20, &prj, &why)) {
+            *error = Format(L"无法读取坐标系文件 %ls: %ls。", FileTitle(prjPath).c_str(), why.c_str());
+            return false;
+        }
+        const PrjKind kind = ClassifyPrj(prj.data(), prj.size());
+        if (kind == PrjKind::NotACrs) {
+            *error = Format(L"坐标系文件 %ls 不是坐标系描述 (应为 WKT 的 GEOGCS/PROJCS 或 Projection 关键字)。",
+                            FileTitle(prjPath).c_str());
+            return false;
+        }
+        *geographic = kind == PrjKind::Geographic;
+    } else {
+        *geographic = LooksGeographic(*grid);
+    }
+    return true;
+}
+
+bool TerrainViewer::RebuildMesh()
+{
+    ground_ = GridGroundScale(grid_, geographic_);
+    MeshScale scale;
+    scale.cellX = ground_.cellX;
+    scale.cellY = ground_.cellY;
+    scale.exaggeration = exaggeration_;
+    scale.maxSide = kMaxMeshSide;
     TerrainMesh mesh;
-    if (!BuildTerrainMesh(grid, &mesh)) {
-        Warn(Format(L"高程数据 %ls 无法生成地形。", FileTitle(path).c_str()));
+    if (!BuildTerrainMesh(grid_, scale, &mesh))
         return false;
-    }
-    grid_ = std::move(grid);
     mesh_ = std::move(mesh);
     scene_.SetMesh(&mesh_);
+    return true;
+}
+
+bool TerrainViewer::OpenGrid(const std::wstring& path)
+{
+    AscGrid grid;
+    bool geographic = false;
+    std::wstring error;
+    if (!ReadElevationModel(path, &grid, &geographic, &error)) {
+        Warn(error + L"\n\n当前地形保持不变。");
+        return false;
+    }
+    // The new grid must make a surface before the current one is let go.
+    std::swap(grid, grid_);
+    const bool wasGeographic = geographic_;
+    const float wasExaggeration = exaggeration_;
+    geographic_ = geographic;
+    exaggeration_ = 1.0f;   // true proportions
+    if (!RebuildMesh()) {
+        std::swap(grid, grid_);
+        geographic_ = wasGeographic;
+        exaggeration_ = wasExaggeration;
+        ground_ = GridGroundScale(grid_, geographic_);
+        Warn(Format(L"高程数据 %ls 无法生成地形。\n\n当前地形保持不变。", FileTitle(path).c_str()));
+        return false;
+    }
     gridPath_ = path;
 
-    // Layering over the new range: a named table is spread anew, custom layers keep their
-    // colours and are spread evenly.
-    if (layering_.nLayers == 0 || layering_.szName[0] != '\0') {
-        InitLayersFromTable(layering_.szName[0] ? layering_.szName : kStartTable);
+    // Layering over the new range: the host's start-up layers are made anew, a named table
+    // is spread anew, custom layers keep their colours and are spread evenly.
+    if (layering_.nLayers == 0 || startLayers_) {
+        InitStartLayers();
+    } else if (layering_.szName[0] != '\0') {
+        InitLayersFromTable(layering_.szName);
     } else {
-        const float range[2] = {mesh_.lowest, mesh_.highest};
-        SpreadLayers(range[0], range[1], layering_.nLayers, layering_.fLimit);
+        SpreadLayers(mesh_.lowest, mesh_.highest, layering_.nLayers, layering_.fLimit);
     }
     Recolour();
     ResetView();
+    CheckViewMenu();
     SetWindowTextW(hwnd_, (std::wstring(kAppTitle) + L" - " + FileTitle(path)).c_str());
     UpdateStatus();
     InvalidateRect(hwnd_, nullptr, FALSE);
     return true;
+}
+
+bool TerrainViewer::SetExaggeration(float factor)
+{
+    if (!(factor >= 0.01f && factor <= 1000.0f))
+        return false;
+    const float was = exaggeration_;
+    exaggeration_ = factor;
+    if (!grid_.z.empty() && !RebuildMesh()) {
+        exaggeration_ = was;
+        RebuildMesh();
+        return false;
+    }
+    CheckViewMenu();
+    UpdateStatus();
+    RenderNow();
+    return true;
+}
+
+void TerrainViewer::SetGeographic(bool geographic)
+{
+    const bool was = geographic_;
+    geographic_ = geographic;
+    if (!grid_.z.empty() && !RebuildMesh()) {
+        geographic_ = was;
+        RebuildMesh();
+        Warn(L"按此解释无法生成地形。");
+    }
+    CheckViewMenu();
+    UpdateStatus();
+    RenderNow();
+}
+
+void TerrainViewer::CheckViewMenu()
+{
+    HMENU menu = GetMenu(hwnd_);
+    if (!menu)
+        return;
+    const struct { UINT id; float factor; } items[] = {
+        {IDM_EXAGGERATE_1, 1.0f}, {IDM_EXAGGERATE_2, 2.0f}, {IDM_EXAGGERATE_5, 5.0f}, {IDM_EXAGGERATE_10, 10.0f}};
+    bool preset = false;
+    for (const auto& item : items) {
+        CheckMenuItem(menu, item.id, exaggeration_ == item.factor ? MF_CHECKED : MF_UNCHECKED);
+        preset = preset || exaggeration_ == item.factor;
+    }
+    CheckMenuItem(menu, IDM_EXAGGERATE_TYPED, preset ? MF_UNCHECKED : MF_CHECKED);
+    CheckMenuItem(menu, IDM_GEOGRAPHIC, geographic_ ? MF_CHECKED : MF_UNCHECKED);
+}
+
+void TerrainViewer::InitStartLayers()
+{
+    startLayers_ = true;
+    if (!(mesh_.lowest < 0.0f)) {
+        InitLayersFromTable(kStartTable);   // dry land: the table over the whole range
+        return;
+    }
+    // Sea level on a layer boundary: water below, the start table's colours above.
+    LayerColor colors[OROSCAPE_MAX_LAYERS];
+    short count = 0;
+    char table[128];
+    lstrcpynA(table, kStartTable, sizeof table);
+    uint8_t land[OROSCAPE_MAX_LAYERS][3];
+    int landCount = 0;
+    if (_ReadColorTable(table, colors, &count) == 1 && count >= 1) {
+        landCount = std::min<int>(count, OROSCAPE_MAX_LAYERS);
+        for (int i = 0; i < landCount; ++i) {
+            land[i][0] = static_cast<uint8_t>(colors[i].r >> 8);
+            land[i][1] = static_cast<uint8_t>(colors[i].g >> 8);
+            land[i][2] = static_cast<uint8_t>(colors[i].b >> 8);
+        }
+    } else {
+        Warn(L"未找到色表 " + FromAnsi(table) + L", 陆地使用灰度分层。");
+    }
+    uint8_t rgb[OROSCAPE_MAX_LAYERS][3];
+    SeaLevelLayers(mesh_.lowest, mesh_.highest, OROSCAPE_MAX_LAYERS, land, landCount, layering_.fLimit, rgb);
+    for (int i = 0; i < OROSCAPE_MAX_LAYERS; ++i)
+        layering_.wColor[i] = LayerColor{static_cast<unsigned short>(rgb[i][0] * 256),
+                                         static_cast<unsigned short>(rgb[i][1] * 256),
+                                         static_cast<unsigned short>(rgb[i][2] * 256)};
+    layering_.nLayers = OROSCAPE_MAX_LAYERS;
+    layering_.szName[0] = '\0';   // custom layers: the dialog opens on these
 }
 
 void TerrainViewer::InitLayersFromTable(const char* name)
@@ -311,7 +520,7 @@ void TerrainViewer::Recolour()
     }
     const uint8_t none[3] = {128, 128, 128};
     std::vector<uint8_t> rgb;
-    ColourVertices(grid_, layers_.data(), n, none, &rgb);
+    ColourVertices(mesh_.heights, layers_.data(), n, none, &rgb);
     scene_.SetColours(std::move(rgb));
 }
 
@@ -407,6 +616,7 @@ int TerrainViewer::EditHeightColors()
     HeightColorInfo before = layering_;
     const int result = Modal([&] { return _SetHeightColorDlg(range, &layering_); });
     if (result == IDOK) {
+        startLayers_ = false;   // the user's layers from now on
         layering_.nLayers = static_cast<short>(std::min<int>(OROSCAPE_MAX_LAYERS, std::max<int>(1, layering_.nLayers)));
         layering_.szName[sizeof layering_.szName - 1] = '\0';
         Recolour();
@@ -705,7 +915,7 @@ void TerrainViewer::Layout()
         SendMessageW(status_, WM_SIZE, 0, 0);
         RECT client;
         GetClientRect(hwnd_, &client);
-        const int parts[3] = {client.right * 30 / 100, client.right * 78 / 100, -1};
+        const int parts[3] = {client.right * 52 / 100, client.right * 84 / 100, -1};
         SendMessageW(status_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
     }
 }
@@ -716,8 +926,9 @@ void TerrainViewer::UpdateStatus()
         return;
     std::wstring data = L"无数据";
     if (!grid_.z.empty())
-        data = Format(L"%ls  %dx%d  高程 %.1f - %.1f", FileTitle(gridPath_).c_str(), grid_.ncols, grid_.nrows,
-                      mesh_.lowest, mesh_.highest);
+        data = Format(L"%ls  %dx%d  %.1f x %.1f 千米 (%ls)  高程 %.1f - %.1f  垂直 x%g", FileTitle(gridPath_).c_str(),
+                      grid_.ncols, grid_.nrows, ground_.widthKm, ground_.heightKm, geographic_ ? L"经纬度" : L"平面",
+                      mesh_.lowest, mesh_.highest, static_cast<double>(exaggeration_));
     const std::wstring table = layering_.szName[0] ? FromAnsi(layering_.szName) : std::wstring(L"自定义");
     std::wstring layers = Format(L"分层 %d (%ls)", static_cast<int>(layers_.size()), table.c_str());
     if (!textureText_.empty())
@@ -823,7 +1034,8 @@ void TerrainViewer::OnCommand(int id)
         OPENFILENAMEW ofn = {};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = hwnd_;
-        ofn.lpstrFilter = L"ESRI ASCII 栅格 (*.asc;*.txt)\0*.asc;*.txt\0所有文件 (*.*)\0*.*\0";
+        ofn.lpstrFilter = L"高程数据 (*.asc;*.txt;*.hgt)\0*.asc;*.txt;*.hgt\0ESRI ASCII 栅格 (*.asc;*.txt)\0*.asc;*.txt\0"
+                          L"SRTM 瓦片 (*.hgt)\0*.hgt\0所有文件 (*.*)\0*.*\0";
         ofn.lpstrFile = file;
         ofn.nMaxFile = MAX_PATH;
         ofn.lpstrTitle = L"打开高程数据";
@@ -850,6 +1062,23 @@ void TerrainViewer::OnCommand(int id)
     case IDM_RESET_VIEW:
         ResetView();
         RenderNow();
+        break;
+    case IDM_EXAGGERATE_1: SetExaggeration(1.0f); break;
+    case IDM_EXAGGERATE_2: SetExaggeration(2.0f); break;
+    case IDM_EXAGGERATE_5: SetExaggeration(5.0f); break;
+    case IDM_EXAGGERATE_10: SetExaggeration(10.0f); break;
+    case IDM_EXAGGERATE_TYPED: {
+        float factor = exaggeration_;
+        inModal_ = true;
+        const INT_PTR ok = DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_EXAGGERATION), hwnd_, ExaggerationProc,
+                                           reinterpret_cast<LPARAM>(&factor));
+        inModal_ = false;
+        if (ok == IDOK)
+            SetExaggeration(factor);
+        break;
+    }
+    case IDM_GEOGRAPHIC:
+        SetGeographic(!geographic_);
         break;
     case IDM_HEIGHT_COLOR:
         if (EditHeightColors() == -1)

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "demo/ascgrid.h"
+#include "demo/demformats.h"
 #include "demo/glscene.h"
 #include "demo/terrain.h"
 #include "demo/viewcheck.h"
@@ -49,8 +50,20 @@ public:
     int Run();
 
     // ---- commands (menu, tour, benchmark) ----
-    // Opens an elevation grid; a malformed one is reported and changes nothing.
+    // Opens an elevation model (ESRI ASCII grid with an optional .prj beside it, or an SRTM
+    // .hgt tile); a malformed one is reported and changes nothing.
     bool OpenGrid(const std::wstring& path);
+    // Vertical exaggeration of the view (1: true proportions); false for a factor outside
+    // 0.01 .. 1000.
+    bool SetExaggeration(float factor);
+    float Exaggeration() const { return exaggeration_; }
+    // Takes the grid's coordinates as degrees (true) or as metres on a plane.
+    void SetGeographic(bool geographic);
+    bool Geographic() const { return geographic_; }
+    const GroundScale& Ground() const { return ground_; }
+    const TerrainMesh& Mesh() const { return mesh_; }
+    const HeightColorInfo& Layering() const { return layering_; }
+    GlScene& Scene() { return scene_; }
     // _SetHeightColorDlg on the current layering; recolours on OK. Returns the dialog result.
     int EditHeightColors();
     // _ShowModelDialog; false when there is no model sheet.
@@ -104,6 +117,12 @@ private:
     void ReadModelValues(unsigned mask);
     void LoadLookIntoSheet();
     void InitLayersFromTable(const char* name);
+    void InitStartLayers();
+    // Builds the mesh of grid_ at the current scale and hands it to the renderer.
+    bool RebuildMesh();
+    // Reads an elevation model without touching the current one. error: why not.
+    bool ReadElevationModel(const std::wstring& path, AscGrid* grid, bool* geographic, std::wstring* error);
+    void CheckViewMenu();
     void Recolour();
     void UpdateStatus();
     void Layout();
@@ -133,6 +152,10 @@ private:
     OrbitCamera camera_;
     HeightColorInfo layering_;     // the record the layering dialog edits
     std::vector<TerrainLayer> layers_;
+    bool startLayers_ = true;      // the layers are the host's own start-up layers
+    bool geographic_ = false;      // grid_'s coordinates are degrees
+    float exaggeration_ = 1.0f;
+    GroundScale ground_;
 
     OROSCAPE_HOSTWND hostWnd_ = {};  // laid out as the host framework's CWnd
     HMODELSHEET sheet_ = nullptr;

@@ -7,6 +7,11 @@
 #    without: runs its scripted tour in Xvfb on a Wine virtual desktop (so captions are
 #    drawn), writing docs/screens/tour_*.png and tour_log.txt; fails when the tour does.
 # OROSCAPE_DEMO_ARCH=x86_64 runs the 64-bit build instead.
+# DEM=path (make demo DEM=path) opens that elevation model instead of the sample: an ESRI ASCII
+# grid or an SRTM .hgt tile as it is, anything else GDAL reads (GeoTIFF, ...) converted first
+# with gdal_translate -of AAIGrid -co FORCE_CELLSIZE=YES into build/dem/ (Debian's gdal-bin is
+# installed when missing). Without a display the viewer opens it in Xvfb and prints its
+# --bench figures.
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -28,7 +33,42 @@ scripts/wineprefix.sh
 export WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+grid=
+if [ -n "${DEM:-}" ]; then
+  dem=$(cd "$(dirname "$DEM")" && pwd)/$(basename "$DEM")
+  [ -f "$dem" ] || { echo "demo: $DEM: no such file" >&2; exit 1; }
+  case "$(echo "$dem" | tr 'A-Z' 'a-z')" in
+    *.asc|*.hgt) grid=$dem ;;
+    *)
+      if ! command -v gdal_translate >/dev/null 2>&1; then
+        if [ "$(id -u)" != 0 ]; then
+          echo "demo: gdal_translate is missing: apt-get install gdal-bin (as root)" >&2
+          exit 1
+        fi
+        apt-get update -qq && apt-get install -y -qq --no-install-recommends gdal-bin >/dev/null
+      fi
+      mkdir -p "$root/build/dem"
+      name=$(basename "$dem"); name=${name%.*}
+      grid="$root/build/dem/$name.asc"
+      # Square cells: without FORCE_CELLSIZE GDAL writes dx/dy, which an ESRI grid has not.
+      gdal_translate -q -of AAIGrid -co FORCE_CELLSIZE=YES "$dem" "$grid"
+      echo "demo: $DEM converted to $grid"
+      ;;
+  esac
+  grid=$(winepath -w "$grid")
+fi
 cd "dist/$arch"
+
+if [ -n "$grid" ]; then
+  if [ -n "${DISPLAY:-}" ]; then
+    echo "demo: terrainview on $DISPLAY with $DEM"
+    exec env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine terrainview.exe "$grid"
+  fi
+  echo "demo: no display - terrainview opens $DEM in Xvfb and measures it"
+  exec timeout -k 10 900 xvfb-run -a -s "-screen 0 1024x768x24" \
+    env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine terrainview.exe "$grid" --bench
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
   echo "demo: terrainview on $DISPLAY"

@@ -81,7 +81,7 @@ TEST(Layers, VertexColoursAgreeWithTheLookupOnAnyTable)
     const uint8_t none[3] = {1, 2, 3};
     for (const auto* table : {&sorted, &unsorted}) {
         std::vector<uint8_t> rgb;
-        ColourVertices(grid, table->data(), static_cast<int>(table->size()), none, &rgb);
+        ColourVertices(grid.z, table->data(), static_cast<int>(table->size()), none, &rgb);
         ASSERT_EQ(grid.z.size() * 3, rgb.size());
         for (size_t i = 0; i < grid.z.size(); ++i) {
             if (std::isnan(grid.z[i])) {
@@ -100,11 +100,11 @@ TEST(Mesh, NormalsWindingAndFrameOfATiltedPlane)
 {
     // Rising 1 m per 10 m cell towards the east: slope dz/dx = 0.1 at true scale.
     const AscGrid grid = Plane(11, 6, 10.0, [](int, int c) { return 100.0f + c * 1.0f; });
+    MeshScale scale;
+    scale.cellX = scale.cellY = 10.0;
     TerrainMesh mesh;
-    ASSERT_TRUE(BuildTerrainMesh(grid, &mesh));
+    ASSERT_TRUE(BuildTerrainMesh(grid, scale, &mesh));
     EXPECT_EQ(10 * 5 * 2 * 3u, mesh.indices.size());
-    // Relief 10 over 100 m: inside 5..60%, so true scale.
-    EXPECT_EQ(1.0f, mesh.exaggeration);
     EXPECT_FLOAT_EQ(-1.0f, mesh.positions[0]);                 // west edge
     EXPECT_FLOAT_EQ(1.0f, mesh.positions[10 * 3]);             // east edge
     const float len = std::sqrt(1.0f + 0.01f);
@@ -128,7 +128,7 @@ TEST(Mesh, NodataOpensTheCellsAroundIt)
     AscGrid grid = Plane(5, 5, 1.0, [](int r, int c) { return static_cast<float>(r + c); });
     grid.z[2 * 5 + 2] = std::numeric_limits<float>::quiet_NaN();   // centre vertex
     TerrainMesh mesh;
-    ASSERT_TRUE(BuildTerrainMesh(grid, &mesh));
+    ASSERT_TRUE(BuildTerrainMesh(grid, MeshScale(), &mesh));
     EXPECT_EQ((16 - 4) * 2 * 3u, mesh.indices.size());
     for (uint32_t i : mesh.indices)
         EXPECT_NE(12u, i);
@@ -140,15 +140,101 @@ TEST(Mesh, NodataOpensTheCellsAroundIt)
     AscGrid empty = grid;
     for (float& z : empty.z)
         z = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_FALSE(BuildTerrainMesh(empty, &mesh));
+    EXPECT_FALSE(BuildTerrainMesh(empty, MeshScale(), &mesh));
 }
 
-TEST(Mesh, ExaggerationOnlyOutsideSensibleRelief)
+TEST(Mesh, TrueProportionsExaggerationAndDecimation)
 {
-    EXPECT_EQ(1.0f, AutoExaggeration(7680.0, 1270.0));        // the sample: true scale
-    EXPECT_FLOAT_EQ(25.0f, AutoExaggeration(10000.0, 100.0)); // a plain, raised to 25%
-    EXPECT_NEAR(0.25f / 1000.0f, AutoExaggeration(0.2, 200.0), 1e-9);   // degrees vs metres
-    EXPECT_EQ(1.0f, AutoExaggeration(1000.0, 0.0));           // flat
+    // 2 km by 1 km on the ground (cells 100 m east-west, 50 m north-south), relief 200 m.
+    const AscGrid grid = Plane(21, 21, 1.0, [](int r, int) { return static_cast<float>(r * 10); });
+    MeshScale scale;
+    scale.cellX = 100.0;
+    scale.cellY = 50.0;
+    TerrainMesh mesh;
+    ASSERT_TRUE(BuildTerrainMesh(grid, scale, &mesh));
+    // The longer side spans 2 frame units: 1 unit per km, both ways and upward.
+    EXPECT_FLOAT_EQ(-1.0f, mesh.positions[0]);
+    EXPECT_FLOAT_EQ(-0.5f, mesh.positions[2]);
+    const size_t last = mesh.positions.size() - 3;
+    EXPECT_FLOAT_EQ(1.0f, mesh.positions[last]);
+    EXPECT_FLOAT_EQ(0.5f, mesh.positions[last + 2]);
+    EXPECT_NEAR(0.2f, mesh.positions[last + 1] - mesh.positions[1], 1e-6);
+    scale.exaggeration = 5.0f;
+    ASSERT_TRUE(BuildTerrainMesh(grid, scale, &mesh));
+    EXPECT_NEAR(1.0f, mesh.positions[last + 1] - mesh.positions[1], 1e-5);
+
+    // Held to 8 vertices a side: every third sample and the last, still spanning the grid.
+    scale.maxSide = 8;
+    ASSERT_TRUE(BuildTerrainMesh(grid, scale, &mesh));
+    EXPECT_EQ(3, mesh.step);
+    EXPECT_EQ(8, mesh.cols);
+    EXPECT_EQ(8, mesh.rows);
+    EXPECT_FLOAT_EQ(200.0f, mesh.heights.back());
+    EXPECT_FLOAT_EQ(30.0f, mesh.heights[static_cast<size_t>(mesh.cols)]);
+    EXPECT_FLOAT_EQ(1.0f, mesh.positions[(mesh.cols - 1) * 3]);
+    EXPECT_EQ(7 * 7 * 6u, mesh.indices.size());
+    for (int side : {2, 8, 9, 100, 1201, 3601})
+        for (int maxSide : {2, 3, 8, 513, 1025}) {
+            const int step = MeshStep(side, maxSide);
+            EXPECT_LE((side - 1 + step - 1) / step + 1, std::max(maxSide, 2)) << side << " " << maxSide;
+            EXPECT_TRUE(step == 1 || (side - 1 + step - 2) / (step - 1) + 1 > maxSide) << side << " " << maxSide;
+        }
+
+    // A surface that cannot stand: no ground under it, or a factor that is no number.
+    scale = MeshScale();
+    scale.exaggeration = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_FALSE(BuildTerrainMesh(grid, scale, &mesh));
+    scale = MeshScale();
+    scale.cellX = scale.cellY = 0.0;
+    EXPECT_FALSE(BuildTerrainMesh(grid, scale, &mesh));
+}
+
+TEST(Layers, SeaLevelIsALayerBoundary)
+{
+    uint8_t land[4][3] = {{10, 0, 0}, {20, 0, 0}, {30, 0, 0}, {40, 0, 0}};
+    float limits[256][2];
+    uint8_t colours[256][3];
+    const struct { float lo, hi; int water; } cases[] = {
+        {-1000.0f, 3000.0f, 64},   // a quarter of the range under water
+        {-10.0f, 5000.0f, 1},      // a sliver of sea still gets its layer
+        {-5000.0f, 1.0f, 255},     // and a sliver of land
+        {-400.0f, -20.0f, 256},    // all under water
+        {-400.0f, 0.0f, 256},      // down to sea level
+        {0.0f, 900.0f, 0},         // dry land: the table alone
+        {120.0f, 900.0f, 0},
+    };
+    for (const auto& c : cases) {
+        const int water = SeaLevelLayers(c.lo, c.hi, 256, land, 4, limits, colours);
+        EXPECT_EQ(c.water, water) << c.lo << " .. " << c.hi;
+        EXPECT_EQ(c.lo, limits[0][0]);
+        EXPECT_NEAR(c.hi, limits[255][1], std::fabs(c.hi) * 1e-5 + 1e-4);
+        for (int i = 1; i < 256; ++i)
+            ASSERT_EQ(limits[i - 1][1], limits[i][0]) << c.lo << " .. " << c.hi << " layer " << i;
+        if (water > 0 && water < 256) {
+            EXPECT_EQ(0.0f, limits[water - 1][1]);
+            EXPECT_EQ(0.0f, limits[water][0]);
+            // Water is blue and deepens downward; land starts with the table's first colour and
+            // stretches it over its share.
+            if (water > 1) {
+                EXPECT_GT(colours[water - 1][2], colours[0][2]);
+            }
+            EXPECT_LT(colours[0][0], colours[0][2]);
+            EXPECT_EQ(10, colours[water][0]);
+            EXPECT_EQ(256 - water >= 4 ? 40 : 10, colours[255][0]);
+        }
+        if (water == 0) {
+            EXPECT_EQ(10, colours[0][0]);
+            EXPECT_EQ(20, colours[64][0]);
+        }
+    }
+    // The water ramp's end is just under sea level: -1 m takes the shallows, -999 m the deep.
+    SeaLevelLayers(-1000.0f, 3000.0f, 256, land, 4, limits, colours);
+    std::vector<TerrainLayer> table(256);
+    for (int i = 0; i < 256; ++i)
+        table[i] = TerrainLayer{limits[i][0], limits[i][1], colours[i][0], colours[i][1], colours[i][2]};
+    EXPECT_EQ(63, LayerFor(table.data(), 256, -1.0f));
+    EXPECT_EQ(0, LayerFor(table.data(), 256, -999.0f));
+    EXPECT_EQ(64, LayerFor(table.data(), 256, 1.0f));
 }
 
 TEST(Camera, StaysInsideItsLimits)
