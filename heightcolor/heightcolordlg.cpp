@@ -217,6 +217,7 @@ void CHeightColorDlg::FillLayerList()
     const int n = LayersInRecord(m_nLayers);
     for (int i = 0; i < n; ++i)
         SetRowTexts(i, true);
+    m_listLayers.RestoreCursor();
 }
 
 void CHeightColorDlg::UpdateLayerRow(int row)
