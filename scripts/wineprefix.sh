@@ -10,7 +10,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ -f "$WINEPREFIX/.oroscape-ready" ] && grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null &&
    grep -q '"SimSun"="WenQuanYi Micro Hei"' "$WINEPREFIX/user.reg" 2>/dev/null &&
-   grep -qF '"Path"="Z:\\usr\\share\\wine\\fonts"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+   [ -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
   exit 0
 fi
 rm -rf "$WINEPREFIX"
@@ -30,13 +30,14 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 for face in "SimSun" "Microsoft YaHei" "Microsoft YaHei UI"; do
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
 done
-# Wine's own faces (Debian's fonts-wine): Marlett draws the caption buttons (without it
-# they show as the letters "0 1 r"), Tahoma is the face of "MS Shell Dlg". Wine 8 does not
-# look in their folder by itself; its font path names it.
+# Marlett, the face Wine draws the caption buttons with (without it they show as the letters
+# "0 1 r"), from Debian's fonts-wine; Wine 8 does not look in that folder by itself. Only
+# Marlett: with the package's Tahoma, captions under a Western code page would lose their
+# Chinese glyphs (Tahoma links to Chinese faces by file names this system lacks).
 if [ ! -f /usr/share/wine/fonts/marlett.ttf ]; then
   echo "wineprefix: /usr/share/wine/fonts/marlett.ttf is missing (is fonts-wine installed?)" >&2
   exit 1
 fi
-wine reg add 'HKCU\Software\Wine\Fonts' /v Path /d 'Z:\usr\share\wine\fonts' /f >/dev/null 2>&1
+cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 wineserver -w || true
 touch "$WINEPREFIX/.oroscape-ready"
