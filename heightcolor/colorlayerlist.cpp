@@ -2,10 +2,17 @@
 
 #include "heightcolor/layers.h"
 
+static_assert(kLayerKeyReturn == VK_RETURN && kLayerKeySpace == VK_SPACE && kLayerKeyLeft == VK_LEFT &&
+                  kLayerKeyRight == VK_RIGHT && kLayerKeyF2 == VK_F2,
+              "the cursor's keys are the virtual-key codes");
+
 BEGIN_MESSAGE_MAP(CColorLayerList, CListCtrl)
     ON_WM_ERASEBKGND()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONDBLCLK()
+    ON_MESSAGE(WM_GETDLGCODE, OnGetDlgCode)
+    ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
+    ON_MESSAGE(LVM_DELETEALLITEMS, OnDeleteAllItems)
 END_MESSAGE_MAP()
 
 namespace {
@@ -23,7 +30,12 @@ RECT CellRect(const RECT& column, const RECT& row)
 
 }  // namespace
 
-CColorLayerList::CColorLayerList() : m_nColumns(kLayerColumns), m_nSelItem(-1), m_nSelColumn(-1)
+CColorLayerList::CColorLayerList()
+    : m_nColumns(kLayerColumns),
+      m_nSelItem(-1),
+      m_nSelColumn(-1),
+      m_cursor{-1, kLayerColourColumn},
+      m_nCursorDrawnRow(-1)
 {
     m_rcSelCell = RECT{0, 0, 0, 0};
     for (RECT& rc : m_rcColumn)
@@ -61,6 +73,8 @@ void CColorLayerList::SetupColumns(short nColumns)
     m_nSelItem = -1;
     m_nSelColumn = -1;
     m_rcSelCell = RECT{0, 0, 0, 0};
+    m_cursor = ClampLayerCursor(LayerCellCursor{-1, kLayerColourColumn}, 0, m_nColumns);
+    m_nCursorDrawnRow = -1;
 }
 
 int CColorLayerList::ColumnWidth(int i) const
@@ -91,6 +105,9 @@ void CColorLayerList::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     CRect row;
     if (!GetItemRect(item, &row, LVIR_BOUNDS))
         return;
+    // The whole row is drawn afresh, also when the list asks only for its focus to be shown
+    // or hidden: the focus rectangle is drawn inverting, so it must land on a clean row.
+    dc.FillSolidRect(RowArea(row), RGB(255, 255, 255));
     // Plain black text on the white background, selected or not: the list shows no selection,
     // whatever colours it prepared for a selected row.
     const int oldMode = ::SetBkMode(dc.GetSafeHdc(), TRANSPARENT);
@@ -110,6 +127,24 @@ void CColorLayerList::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
         }
         if (item == m_nSelItem && i == m_nSelColumn)
             dc.FrameRect(cell, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    }
+    // The keyboard cursor: a dotted rectangle just inside its cell (inside a click's frame,
+    // around a swatch), on the focused row of the focused list.
+    const UINT state = lpDrawItemStruct->itemState;
+    if ((state & ODS_FOCUS) && !(state & ODS_NOFOCUSRECT) && m_cursor.column >= 0 &&
+        m_cursor.column < m_nColumns) {
+        RECT cell = CellRect(m_rcColumn[m_cursor.column], row);
+        ::InflateRect(&cell, -1, -1);
+        if (cell.right > cell.left && cell.bottom > cell.top)
+            ::DrawFocusRect(dc.GetSafeHdc(), &cell);
+        m_nCursorDrawnRow = item;
+    } else if (item == m_nCursorDrawnRow) {
+        // The row has lost the cursor. The list redraws only its own part of a row that loses
+        // the focus, which leaves out the first pixels of the first column: the whole row
+        // is drawn again.
+        m_nCursorDrawnRow = -1;
+        const RECT area = RowArea(row);
+        InvalidateRect(&area, FALSE);
     }
     ::SetTextColor(dc.GetSafeHdc(), oldText);
     ::SetBkMode(dc.GetSafeHdc(), oldMode);
@@ -152,6 +187,11 @@ void CColorLayerList::OnLButtonDown(UINT nFlags, CPoint point)
     m_nSelItem = row;
     m_nSelColumn = column;
     m_rcSelCell = cell;
+    // The keyboard cursor follows to the clicked cell.
+    if (m_cursor.column != column) {
+        m_cursor.column = column;
+        InvalidateFocusedRow();
+    }
 }
 
 void CColorLayerList::OnLButtonDblClk(UINT nFlags, CPoint point)
@@ -160,9 +200,95 @@ void CColorLayerList::OnLButtonDblClk(UINT nFlags, CPoint point)
     int row = -1;
     RECT cell;
     // Limits and colour only: the layer number is not editable.
-    const int column = CellAt(point, 1, &row, &cell);
+    const int column = CellAt(point, kFirstEditableLayerColumn, &row, &cell);
     if (column < 0)
         return;
+    EditCell(row, column);
+}
+
+void CColorLayerList::EditCell(int row, int column)
+{
     ::SendMessageW(::GetParent(m_hWnd), WM_EDIT_LAYER_CELL, static_cast<WPARAM>(row),
                    static_cast<LPARAM>(column));
+}
+
+RECT CColorLayerList::RowArea(const RECT& row) const
+{
+    // The list's bounds of a row may start right of the first column's edge (where the cursor
+    // of the first column lies): the cells count.
+    RECT area = row;
+    if (m_nColumns > 0) {
+        if (m_rcColumn[0].left < area.left)
+            area.left = m_rcColumn[0].left;
+        if (m_rcColumn[m_nColumns - 1].right > area.right)
+            area.right = m_rcColumn[m_nColumns - 1].right;
+    }
+    return area;
+}
+
+void CColorLayerList::InvalidateFocusedRow()
+{
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
+    CRect rc;
+    if (focused >= 0 && GetItemRect(focused, &rc, LVIR_BOUNDS)) {
+        const RECT area = RowArea(rc);
+        InvalidateRect(&area, FALSE);
+    }
+}
+
+LRESULT CColorLayerList::OnGetDlgCode(WPARAM wParam, LPARAM lParam)
+{
+    // The dialog asks before it acts on a key (lParam is the message then): the list keeps
+    // its edit keys, Enter among them, which would otherwise press the default button.
+    LRESULT code = Default();
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (msg != nullptr && msg->message == WM_KEYDOWN &&
+        LayerKeyActionFor(static_cast<unsigned>(msg->wParam)) == LayerKeyAction::kEditCell)
+        code |= DLGC_WANTMESSAGE;
+    return code;
+}
+
+LRESULT CColorLayerList::OnKeyDown(WPARAM wParam, LPARAM lParam)
+{
+    const unsigned key = static_cast<unsigned>(wParam);
+    switch (LayerKeyActionFor(key)) {
+    case LayerKeyAction::kMoveCursor: {
+        const int column = LayerCursorColumnAfter(key, m_cursor.column, m_nColumns);
+        if (column != m_cursor.column) {
+            m_cursor.column = column;
+            InvalidateFocusedRow();
+        }
+        return 0;
+    }
+    case LayerKeyAction::kEditCell: {
+        const LayerCellCursor cursor{GetNextItem(-1, LVNI_FOCUSED), m_cursor.column};
+        const int column = LayerColumnToEdit(cursor, GetItemCount(), m_nColumns);
+        if (column >= 0)
+            EditCell(cursor.row, column);
+        return 0;
+    }
+    case LayerKeyAction::kListOwn:
+        break;
+    }
+    return Default();
+}
+
+LRESULT CColorLayerList::OnDeleteAllItems(WPARAM wParam, LPARAM lParam)
+{
+    // The parent refills the list: the cursor's row is remembered for RestoreCursor.
+    m_cursor.row = GetNextItem(-1, LVNI_FOCUSED);
+    m_nCursorDrawnRow = -1;
+    return Default();
+}
+
+void CColorLayerList::RestoreCursor()
+{
+    m_cursor = ClampLayerCursor(m_cursor, GetItemCount(), m_nColumns);
+    if (m_cursor.row < 0)
+        return;
+    LVITEMW item = {};
+    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+    item.state = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(m_cursor.row), reinterpret_cast<LPARAM>(&item));
+    SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(m_cursor.row), FALSE);
 }

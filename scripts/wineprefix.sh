@@ -1,14 +1,16 @@
 #!/bin/sh
 # Makes the Wine prefix of the build tree once (64-bit prefix that also runs
 # 32-bit programs). A prefix made before wine32 was installed cannot run 32-bit
-# programs: it is detected and made anew.
+# programs: it is detected and made anew; so is one made by an older version of
+# this script (the checks below look for each of its settings).
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ -f "$WINEPREFIX/.oroscape-ready" ] && grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null &&
-   grep -q '"SimSun"="WenQuanYi Micro Hei"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+   grep -q '"SimSun"="WenQuanYi Micro Hei"' "$WINEPREFIX/user.reg" 2>/dev/null &&
+   [ -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
   exit 0
 fi
 rm -rf "$WINEPREFIX"
@@ -28,5 +30,14 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 for face in "SimSun" "Microsoft YaHei" "Microsoft YaHei UI"; do
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
 done
+# Marlett, the face Wine draws the caption buttons with (without it they show as the letters
+# "0 1 r"), from Debian's fonts-wine; Wine 8 does not look in that folder by itself. Only
+# Marlett: with the package's Tahoma, captions under a Western code page would lose their
+# Chinese glyphs (Tahoma links to Chinese faces by file names this system lacks).
+if [ ! -f /usr/share/wine/fonts/marlett.ttf ]; then
+  echo "wineprefix: /usr/share/wine/fonts/marlett.ttf is missing (is fonts-wine installed?)" >&2
+  exit 1
+fi
+cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 wineserver -w || true
 touch "$WINEPREFIX/.oroscape-ready"

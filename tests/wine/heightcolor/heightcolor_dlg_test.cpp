@@ -532,6 +532,173 @@ TEST_F(HeightColorDlg, UnreadableNamedTableEndsTheDialogWithTheGreyRamp)
     EXPECT_EQ(memcmp(rec->info.fLimit, before.fLimit, sizeof before.fLimit), 0);
 }
 
+// ---- the keyboard --------------------------------------------------------------------------------
+
+// Moves the focus as the dialog's Tab does.
+void FocusControl(ui::Ctx& c, HWND dlg, HWND control)
+{
+    c.RunOnUi([&] { SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE); });
+}
+
+int FocusedRow(ui::Ctx& c, HWND list)
+{
+    int row = -2;
+    c.RunOnUi([&] { row = ListView_GetNextItem(list, -1, LVNI_FOCUSED); });
+    return row;
+}
+
+bool HasFocus(ui::Ctx& c, HWND control)
+{
+    bool focused = false;
+    c.RunOnUi([&] { focused = GetFocus() == control; });
+    return focused;
+}
+
+// The system colour dialog opened over dlg, showing colour.
+HWND WaitColourDialog(ui::Ctx& c, HWND dlg, COLORREF colour)
+{
+    HWND cd = c.WaitModal(L"#32770", dlg);
+    if (cd == dlg || ui::Ctx::FindItem(cd, COLOR_RED) == nullptr)
+        c.Fail("no colour dialog came up");
+    EXPECT_EQ(c.Text(cd, COLOR_RED), std::to_wstring(GetRValue(colour)));
+    EXPECT_EQ(c.Text(cd, COLOR_GREEN), std::to_wstring(GetGValue(colour)));
+    EXPECT_EQ(c.Text(cd, COLOR_BLUE), std::to_wstring(GetBValue(colour)));
+    return cd;
+}
+
+TEST_F(HeightColorDlg, KeysEditColoursAndLimitsThroughTheNestedDialogs)
+{
+    const float range[2] = {0.0f, 600.0f};
+    auto rec = std::make_unique<GuardedRecord>("terrain", 256);
+    ui::Script s;
+    s.Step("edit layer 2 without the mouse", [&](ui::Ctx& c) {
+        HWND d = WaitLayering(c);
+        HWND list = c.Item(d, IDC_LAYER_LIST);
+        // Six custom layers; 保存 is the default button and enabled now.
+        c.Click(d, IDC_CUSTOM_LAYERS);
+        ASSERT_EQ(c.ListCount(list), 6);
+        FocusControl(c, d, list);
+        c.Key(list, VK_HOME);
+        c.Key(list, VK_DOWN);
+        c.Key(list, VK_DOWN);
+        ASSERT_EQ(FocusedRow(c, list), 2);
+        EXPECT_EQ(c.ListSelection(list), 2);
+
+        // Enter on the colour column: the colour dialog, and the colour typed there lands in
+        // the row once it is closed with Enter.
+        c.Key(list, VK_RETURN);
+        HWND cd = WaitColourDialog(c, d, RGB(0, 84, 0));
+        c.SetText(c.Item(cd, COLOR_RED), L"10");
+        c.SetText(c.Item(cd, COLOR_GREEN), L"20");
+        c.SetText(c.Item(cd, COLOR_BLUE), L"30");
+        c.PressEnter(c.Item(cd, COLOR_BLUE));
+        c.WaitGone(cd);
+        c.WaitFor([&] { return c.ListText(list, 2, 3) == ColorText(RGB(10, 20, 30)); },
+                  "row 2 showing the colour typed");
+        EXPECT_TRUE(HasFocus(c, list)) << "the focus did not come back to the list";
+
+        // The upper limit while limits may not be edited: neither the threshold dialog nor
+        // the default button's name dialog.
+        c.Key(list, VK_LEFT);
+        for (UINT key : {VK_F2, VK_RETURN, VK_SPACE}) {
+            c.Key(list, key);
+            EXPECT_FALSE(Appears(c, L"编辑阈值")) << key;
+            EXPECT_FALSE(Appears(c, L"保存自定义色表")) << key << ": Enter pressed the default button";
+        }
+
+        c.Click(d, IDC_ALLOW_LIMIT_EDIT);
+        FocusControl(c, d, list);
+        c.Key(list, VK_SPACE);
+        HWND t = c.WaitWindow(L"编辑阈值", L"#32770");
+        EXPECT_EQ(c.Text(t, IDC_THRESHOLD_VALUE), L"300");
+        c.SetText(c.Item(t, IDC_THRESHOLD_VALUE), L"-7.5");
+        c.PressEnter(c.Item(t, IDC_THRESHOLD_VALUE));
+        c.WaitGone(t);
+        c.WaitFor([&] { return c.ListText(list, 2, 2) == L"-7.500"; }, "row 2 showing the limit typed");
+        EXPECT_TRUE(HasFocus(c, list)) << "the focus did not come back to the list";
+        // Esc leaves the threshold dialog with the limit as it was.
+        c.Key(list, VK_RETURN);
+        t = c.WaitWindow(L"编辑阈值", L"#32770");
+        EXPECT_EQ(c.Text(t, IDC_THRESHOLD_VALUE), L"-7.5");
+        c.PressEsc(c.Item(t, IDC_THRESHOLD_VALUE));
+        c.WaitGone(t);
+        EXPECT_EQ(c.ListText(list, 2, 2), L"-7.500");
+
+        // From the layer count box Enter presses the default button (保存) as ever.
+        HWND count = c.Item(d, IDC_LAYER_COUNT);
+        FocusControl(c, d, count);
+        c.PressEnter(count);
+        HWND n = c.WaitWindow(L"保存自定义色表", L"#32770");
+        c.PressEsc(c.Item(n, IDC_TABLE_NAME));
+        c.WaitGone(n);
+        c.PressEsc(count);
+        c.WaitGone(d);
+    });
+    EXPECT_EQ(Run(s, range, *rec), IDCANCEL);
+    EXPECT_EQ(rec->info.fLimit[2][1], -7.5f);
+    EXPECT_EQ(ScreenColor(rec->info.wColor[2]), RGB(10, 20, 30));
+    EXPECT_EQ(ScreenColor(rec->info.wColor[3]), RGB(0, 126, 0));
+}
+
+TEST_F(HeightColorDlg, TheKeyboardCursorSurvivesRefills)
+{
+    const float range[2] = {0.0f, 600.0f};
+    auto rec = std::make_unique<GuardedRecord>("", 6);
+    ui::Script s;
+    s.Step("refill under the cursor", [&](ui::Ctx& c) {
+        HWND d = WaitLayering(c);
+        HWND list = c.Item(d, IDC_LAYER_LIST);
+        c.Click(d, IDC_ALLOW_LIMIT_EDIT);
+        FocusControl(c, d, list);
+        c.Key(list, VK_END);
+        c.Key(list, VK_LEFT);
+        c.Key(list, VK_LEFT);
+        ASSERT_EQ(FocusedRow(c, list), 5);
+
+        // Fewer layers: the last row, the same column (the lower limit).
+        SetSpinPos(c, d, 5);
+        Spin(c, d, false);
+        ASSERT_EQ(c.ListCount(list), 4);
+        EXPECT_EQ(FocusedRow(c, list), 3);
+        EXPECT_EQ(c.ListSelection(list), 3);
+        FocusControl(c, d, list);
+        c.Key(list, VK_RETURN);
+        HWND t = c.WaitWindow(L"编辑阈值", L"#32770");
+        EXPECT_EQ(c.Text(t, IDC_THRESHOLD_VALUE), L"450");
+        c.PressEsc(c.Item(t, IDC_THRESHOLD_VALUE));
+        c.WaitGone(t);
+
+        // A new table of 256 layers: the same row; limits are not editable there.
+        c.Click(d, IDC_CUSTOM_LAYERS);
+        ASSERT_EQ(c.ListCount(list), 256);
+        EXPECT_EQ(FocusedRow(c, list), 3);
+        FocusControl(c, d, list);
+        c.Key(list, VK_RETURN);
+        EXPECT_FALSE(Appears(c, L"编辑阈值"));
+        c.Key(list, VK_RIGHT);
+        c.Key(list, VK_RIGHT);
+        c.Key(list, VK_RETURN);
+        HWND cd = WaitColourDialog(c, d, TableColor(3));
+        c.PressEsc(c.Item(cd, COLOR_RED));
+        c.WaitGone(cd);
+
+        // From the last of 256 back to six custom layers: the last of six.
+        c.Key(list, VK_END);
+        ASSERT_EQ(FocusedRow(c, list), 255);
+        c.Click(d, IDC_CUSTOM_LAYERS);
+        ASSERT_EQ(c.ListCount(list), 6);
+        EXPECT_EQ(FocusedRow(c, list), 5);
+        FocusControl(c, d, list);
+        c.Key(list, VK_F2);
+        cd = WaitColourDialog(c, d, RGB(0, 210, 0));
+        c.PressEsc(c.Item(cd, COLOR_RED));
+        c.WaitGone(cd);
+        c.PressEsc(list);
+        c.WaitGone(d);
+    });
+    EXPECT_EQ(Run(s, range, *rec), IDCANCEL);
+}
+
 // ---- what the dialog does with tables, counts and folders it cannot use -------------------------
 
 TEST_F(HeightColorDlg, UnreadableTablePickedInTheComboLeavesTheRecordAlone)

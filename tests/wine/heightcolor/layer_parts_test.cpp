@@ -47,6 +47,7 @@ public:
     CColorLayerList m_list;
     int m_rows;
     std::vector<std::pair<WPARAM, LPARAM>> m_edits;  // WM_EDIT_LAYER_CELL as received
+    int m_defaults = 0;  // presses of 保存 or 应用, the template's default buttons
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_LAYER_LIST, m_list); }
@@ -76,12 +77,15 @@ protected:
         m_edits.push_back({wParam, lParam});
         return 0;
     }
+    void OnDefaultButton() { ++m_defaults; }
 
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CListHostDlg, CDialog)
     ON_MESSAGE(WM_EDIT_LAYER_CELL, OnEditLayerCell)
+    ON_BN_CLICKED(IDC_APPLY, OnDefaultButton)
+    ON_BN_CLICKED(IDC_SAVE, OnDefaultButton)
 END_MESSAGE_MAP()
 
 // Geometry of the list as the list itself sees it, read on the UI thread.
@@ -355,6 +359,110 @@ TEST(LayerList, WithSeveralRowsSelectedTheFirstSelectedRowCounts)
         c.Click(d, IDCANCEL);
     });
     s.Run([&] { return dlg.DoModal(); });
+}
+
+// Dark pixels on the left and right sides of the ring just inside a cell, where the keyboard
+// cursor's dotted rectangle lies (text is centred, swatches keep 2 pixels of white).
+int CursorDots(const ui::Image& img, const RECT& cell)
+{
+    int dark = 0;
+    for (int y = cell.top + 1; y < cell.bottom - 1; ++y) {
+        dark += ui::Red(img.At(cell.left + 1, y)) < 128 ? 1 : 0;
+        dark += ui::Red(img.At(cell.right - 2, y)) < 128 ? 1 : 0;
+    }
+    return dark;
+}
+
+TEST(LayerList, KeysMoveTheRowAndTheCellCursorAndEditLikeADoubleClick)
+{
+    CListHostDlg dlg(8);
+    ui::Script s;
+    s.Step("keys in the focused list", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(L"高程分层设色设置");
+        ListGeometry g = ReadGeometry(c, dlg);
+        ASSERT_EQ(g.rows.size(), 8u);
+        ASSERT_LE(g.rows[7].bottom, g.client.bottom) << "row 7 is not in view";
+        // The template's default buttons, 保存 and 应用, start disabled.
+        c.RunOnUi([&] {
+            EnableWindow(GetDlgItem(d, IDC_APPLY), TRUE);
+            EnableWindow(GetDlgItem(d, IDC_SAVE), TRUE);
+        });
+        // A click frames (2, 3), focuses the list and its row 2; the cursor is on the colour.
+        c.MouseClick(g.list, g.Centre(2, 3));
+        ASSERT_EQ(GetFocus(), nullptr) << "the driver thread has no focus of its own";
+
+        struct KeyStep {
+            UINT key;
+            int row, column;  // the focused row and the cursor's column afterwards
+            Edits edits;      // WM_EDIT_LAYER_CELL sent to the parent
+        };
+        const KeyStep steps[] = {
+            {VK_RETURN, 2, 3, {{2, 3}}}, {VK_LEFT, 2, 2, {}},     {VK_F2, 2, 2, {{2, 2}}},
+            {VK_LEFT, 2, 1, {}},         {VK_LEFT, 2, 0, {}},     {VK_LEFT, 2, 0, {}},
+            {VK_SPACE, 2, 0, {}},  // the layer number is not editable
+            {VK_RETURN, 2, 0, {}},       {VK_DOWN, 3, 0, {}},     {VK_RIGHT, 3, 1, {}},
+            {VK_RETURN, 3, 1, {{3, 1}}}, {VK_END, 7, 1, {}},      {VK_RIGHT, 7, 2, {}},
+            {VK_RIGHT, 7, 3, {}},        {VK_RIGHT, 7, 3, {}},    {VK_SPACE, 7, 3, {{7, 3}}},
+            {VK_HOME, 0, 3, {}},         {VK_F2, 0, 3, {{0, 3}}}, {VK_NEXT, 7, 3, {}},
+            {VK_UP, 6, 3, {}},           {VK_PRIOR, 0, 3, {}},    {VK_DOWN, 1, 3, {}},
+            {VK_RETURN, 1, 3, {{1, 3}}},
+        };
+        int n = 0;
+        for (const KeyStep& k : steps) {
+            c.Key(g.list, k.key);
+            int focused = -2, selected = -2, column = -2, framedRow = -2, framedColumn = -2;
+            bool listFocused = false;
+            int applies = -1;
+            c.RunOnUi([&] {
+                applies = dlg.m_defaults;
+                focused = ListView_GetNextItem(g.list, -1, LVNI_FOCUSED);
+                selected = ListView_GetNextItem(g.list, -1, LVNI_SELECTED);
+                column = dlg.m_list.m_cursor.column;
+                framedRow = dlg.m_list.m_nSelItem;
+                framedColumn = dlg.m_list.m_nSelColumn;
+                listFocused = GetFocus() == g.list;
+            });
+            const std::string at = "step " + std::to_string(n++) + ", key 0x" + std::to_string(k.key);
+            ASSERT_TRUE(IsWindowVisible(d)) << at << ": the dialog ended";
+            EXPECT_EQ(applies, 0) << at << ": the default button was pressed";
+            EXPECT_TRUE(listFocused) << at;
+            EXPECT_EQ(focused, k.row) << at;
+            EXPECT_EQ(selected, k.row) << at << ": the selection does not follow";
+            EXPECT_EQ(column, k.column) << at;
+            EXPECT_EQ(TakeEdits(c, dlg), k.edits) << at;
+            EXPECT_EQ(framedRow, 2) << at << ": keys move the click's frame";
+            EXPECT_EQ(framedColumn, 3) << at << ": keys move the click's frame";
+        }
+
+        // On screen: the click's frame where it was, the dotted cursor on (1, 3) and nowhere else.
+        c.UpdateNow(d);
+        ui::Image img = c.Capture(g.list, true, ui::Source::WindowDc);
+        ASSERT_FALSE(img.empty());
+        EXPECT_EQ(FramedCells(img, g), (std::vector<std::pair<int, int>>{{2, 3}})) << Describe(FramedCells(img, g));
+        const int side = g.rows[1].bottom - g.rows[1].top - 2;
+        for (int r = 0; r < 8; ++r)
+            for (int col = 0; col < 4; ++col) {
+                const int dots = CursorDots(img, g.Cell(r, col));
+                if (r == 1 && col == 3) {
+                    EXPECT_GE(dots, side - 2) << "no dotted cursor on (1, 3)";
+                    EXPECT_LE(dots, side + 2) << "the cursor on (1, 3) is not dotted";
+                } else {
+                    EXPECT_EQ(dots, 0) << "a cursor on (" << r << ", " << col << ")";
+                }
+            }
+
+        // With another control focused, Enter presses the default button as ever.
+        HWND box = c.Item(d, IDC_CUSTOM_LAYERS);
+        c.RunOnUi([&] { SendMessageW(d, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE); });
+        c.PressEnter(box);
+        int applies = -1;
+        c.RunOnUi([&] { applies = dlg.m_defaults; });
+        EXPECT_EQ(applies, 1) << "Enter on a check box did not press the default button";
+        EXPECT_TRUE(TakeEdits(c, dlg).empty());
+        c.PressEsc(box);
+        c.WaitGone(d);
+    });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
 }
 
 // ---- the name dialog -------------------------------------------------------------------------
