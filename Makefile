@@ -49,7 +49,7 @@ check: deps
 	@scripts/check.sh
 
 screens: deps
-	$(MAKE) i686
+	$(MAKE) build dist
 	@scripts/wineprefix.sh
 	OROSCAPE_SCREENS_DIR=$(CURDIR)/docs/screens OROSCAPE_TEST_JOBS=1 scripts/check.sh
 
