@@ -33,15 +33,25 @@ run_ctest native build/native
 export -f run_ctest 2>/dev/null || true
 # Under Wine every test runs once: the UI driver waits for what a step needs (a
 # window, a text, the code behind a closed dialog), so a loaded machine is slower,
-# not flaky.
+# not flaky. One exception, inside Wine: real mouse input (SendInput) goes through
+# the X server's one pointer, which the virtual desktops of the test programs that
+# run side by side share, and now and then a click lands before Wine has the
+# pointer where it was sent (seen once in about ten full runs: a mouse click of
+# uidriver_test on x86_64 did not reach its button). The tests labelled realinput
+# get one retry for that; every other test fails at its first failure.
+run_wine_tests() {
+  local arch=$1
+  run_ctest "$arch" "build/$arch" -LE realinput
+  run_ctest "$arch-input" "build/$arch" -L realinput --repeat until-pass:2
+}
 if [ -n "${DISPLAY:-}" ] && [ "${OROSCAPE_USE_DISPLAY:-0}" = 1 ]; then
-  run_ctest i686 build/i686
-  run_ctest x86_64 build/x86_64
+  run_wine_tests i686
+  run_wine_tests x86_64
 else
   # One virtual display for both architectures; its own server, always stopped.
   start_xvfb
-  run_ctest i686 build/i686
-  run_ctest x86_64 build/x86_64
+  run_wine_tests i686
+  run_wine_tests x86_64
   WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}" wineserver -k 2>/dev/null || true
   stop_xvfb
 fi
