@@ -97,10 +97,8 @@ std::wstring ResolvePreviewPath(const std::wstring& folder, const std::wstring& 
     const size_t leaf = name.find_last_of(L"\\/");
     if (name.find(L'.', leaf == std::wstring::npos ? 0 : leaf + 1) != std::wstring::npos)
         return composed;  // the name has an extension of its own
-    std::wstring typed = folder;
-    if (typed.empty() || typed.back() != L'\\')
-        typed += L'\\';
-    typed += name + L'.' + extension;
+    // The name with the type's extension holds a dot, so the composition adds nothing more.
+    const std::wstring typed = ComposePreviewPath(folder, name + L'.' + extension, extension);
     return exists(typed) ? typed : composed;
 }
 
