@@ -24,11 +24,18 @@ void CComboBox::GetLBText(int index, CString& text) const
     text = CString(buf);
 }
 
-BOOL CImageList::Create(UINT bitmapId, int cx, int grow, COLORREF mask)
+BOOL CImageList::Create(UINT bitmapId, SIZE bitmapSize, SIZE image, int grow, COLORREF mask)
 {
     DeleteImageList();
-    m_hImageList = ImageList_LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(bitmapId), cx, grow, mask,
-                                        IMAGE_BITMAP, 0);
+    // Stretched while loaded: a larger bitmap repeats each pixel, so the mask colour stays exact.
+    HBITMAP bitmap = static_cast<HBITMAP>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(bitmapId),
+                                                       IMAGE_BITMAP, bitmapSize.cx, bitmapSize.cy, 0));
+    if (bitmap == nullptr)
+        return FALSE;
+    m_hImageList = ImageList_Create(image.cx, image.cy, ILC_COLOR24 | ILC_MASK, 1, grow);
+    if (m_hImageList != nullptr)
+        ImageList_AddMasked(m_hImageList, bitmap, mask);  // as many whole images as it holds
+    ::DeleteObject(bitmap);
     return m_hImageList != nullptr;
 }
 

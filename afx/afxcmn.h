@@ -46,8 +46,10 @@ class CImageList {
 public:
     CImageList() = default;
     ~CImageList() { DeleteImageList(); }
-    // Images cx wide cut from bitmap resource id of the current module state.
-    BOOL Create(UINT bitmapId, int cx, int grow, COLORREF mask);
+    // Images of `image` size cut from bitmap resource id of the current module state, the
+    // bitmap stretched to bitmapSize first (its own size where bitmapSize is zero); pixels of
+    // the mask colour are transparent.
+    BOOL Create(UINT bitmapId, SIZE bitmapSize, SIZE image, int grow, COLORREF mask);
     BOOL DeleteImageList();
     HIMAGELIST m_hImageList = nullptr;
     CImageList(const CImageList&) = delete;

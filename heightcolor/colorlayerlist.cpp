@@ -19,8 +19,6 @@ namespace {
 
 // Longest cell text the list reads back.
 const int kCellTextMax = 100;
-// Gap between a colour swatch and its cell's edges.
-const int kSwatchInset = 2;
 
 RECT CellRect(const RECT& column, const RECT& row)
 {
@@ -35,6 +33,7 @@ CColorLayerList::CColorLayerList()
       m_nSelItem(-1),
       m_nSelColumn(-1),
       m_cursor{-1, kLayerColourColumn},
+      m_metrics(LayerListMetricsAt(kBaseDpi)),
       m_nCursorDrawnRow(-1)
 {
     m_rcSelCell = RECT{0, 0, 0, 0};
@@ -48,12 +47,16 @@ void CColorLayerList::SetupColumns(short nColumns)
 
     // The default font of a fresh device context, not the list's own: its widest character.
     int charWidth = 0;
+    int dpi = kBaseDpi;
     {
         CClientDC dc(this);
         TEXTMETRICW tm;
         if (dc.GetSafeHdc() != nullptr && dc.GetTextMetrics(&tm))
             charWidth = tm.tmMaxCharWidth;
+        if (dc.GetSafeHdc() != nullptr && ::GetDeviceCaps(dc.GetSafeHdc(), LOGPIXELSY) > 0)
+            dpi = ::GetDeviceCaps(dc.GetSafeHdc(), LOGPIXELSY);
     }
+    m_metrics = LayerListMetricsAt(dpi);
     // The columns must fit the client area also once the vertical scroll bar shows, or the
     // colour column slides out of reach under a wide (Chinese) system font.
     CRect client;
@@ -117,7 +120,7 @@ void CColorLayerList::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
         RECT cell = CellRect(m_rcColumn[i], row);
         if (i == 3) {
             CRect swatch(cell);
-            swatch.DeflateRect(kSwatchInset, kSwatchInset);
+            swatch.DeflateRect(m_metrics.swatchInset, m_metrics.swatchInset);
             if (swatch.Width() > 0 && swatch.Height() > 0)
                 dc.FillSolidRect(swatch, ColorRefFromText(text));
         } else {
@@ -126,15 +129,16 @@ void CColorLayerList::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
             dc.DrawText(text, &cell, DT_CENTER | DT_VCENTER);
         }
         if (item == m_nSelItem && i == m_nSelColumn)
-            dc.FrameRect(cell, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+            FrameCell(dc.GetSafeHdc(), cell, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
     }
     // The keyboard cursor: a dotted rectangle just inside its cell (inside a click's frame,
     // around a swatch), on the focused row of the focused list.
+    const int cursorInset = m_metrics.frameWidth;
     const UINT state = lpDrawItemStruct->itemState;
     if ((state & ODS_FOCUS) && !(state & ODS_NOFOCUSRECT) && m_cursor.column >= 0 &&
         m_cursor.column < m_nColumns) {
         RECT cell = CellRect(m_rcColumn[m_cursor.column], row);
-        ::InflateRect(&cell, -1, -1);
+        ::InflateRect(&cell, -cursorInset, -cursorInset);
         if (cell.right > cell.left && cell.bottom > cell.top)
             ::DrawFocusRect(dc.GetSafeHdc(), &cell);
         m_nCursorDrawnRow = item;
@@ -182,8 +186,8 @@ void CColorLayerList::OnLButtonDown(UINT nFlags, CPoint point)
         return;  // the old frame stays where it was
     CClientDC dc(this);
     if (m_rcSelCell.top != 0 || m_rcSelCell.bottom != 0)
-        dc.FrameRect(m_rcSelCell, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    dc.FrameRect(cell, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+        FrameCell(dc.GetSafeHdc(), m_rcSelCell, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    FrameCell(dc.GetSafeHdc(), cell, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
     m_nSelItem = row;
     m_nSelColumn = column;
     m_rcSelCell = cell;
@@ -233,6 +237,15 @@ void CColorLayerList::InvalidateFocusedRow()
     if (focused >= 0 && GetItemRect(focused, &rc, LVIR_BOUNDS)) {
         const RECT area = RowArea(rc);
         InvalidateRect(&area, FALSE);
+    }
+}
+
+void CColorLayerList::FrameCell(HDC dc, const RECT& cell, HBRUSH brush) const
+{
+    RECT line = cell;
+    for (int i = 0; i < m_metrics.frameWidth && line.right > line.left && line.bottom > line.top; ++i) {
+        ::FrameRect(dc, &line, brush);
+        ::InflateRect(&line, -1, -1);
     }
 }
 

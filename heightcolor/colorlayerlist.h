@@ -24,8 +24,13 @@ public:
 
     // Runs once during the parent's start-up, before any row exists: fixes the column extents
     // from the width of the list's default font (scaled down to the client width when they
-    // would not fit) and clears the framed cell.
+    // would not fit), the pixel sizes of its drawing from the resolution of its screen, and
+    // clears the framed cell.
     void SetupColumns(short nColumns);
+
+    // The pixel sizes the list draws with (image list, swatch inset, cell frame), as fixed by
+    // SetupColumns; those of kBaseDpi before.
+    const LayerListMetrics& Metrics() const { return m_metrics; }
 
     // Width of column i as laid out by SetupColumns (the parent inserts its columns so).
     int ColumnWidth(int i) const;
@@ -55,6 +60,7 @@ protected:
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
 
 private:
+    LayerListMetrics m_metrics;
     int m_nCursorDrawnRow;  // row whose cell shows the cursor rectangle, -1 for none
 
     // The column of the first selected row whose cell holds point, from firstColumn on; -1 when
@@ -66,6 +72,8 @@ private:
     RECT RowArea(const RECT& row) const;
     // Redraws the focused row (the cursor moved on it).
     void InvalidateFocusedRow();
+    // Draws the frame of a clicked cell (its lines m_metrics.frameWidth wide) with brush.
+    void FrameCell(HDC dc, const RECT& cell, HBRUSH brush) const;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -21,9 +21,30 @@ namespace {
 
 // The table that leaving custom mode goes back to.
 const char kDefaultTable[] = "terrain";
-// Size of the bitmap's images in the layer list's image list, and its mask colour.
-const int kLayerImageWidth = 16;
+// The layer list's image list: the mask colour of its bitmap (its sizes are the list's).
 const COLORREF kLayerImageMask = RGB(192, 192, 192);
+// Size of the dialog's icon at kBaseDpi.
+const int kIconSize = 32;
+
+// Sizes of the square images of icon resource id, from its group directory (a width of 0
+// there means 256).
+std::vector<int> IconImageSizes(HINSTANCE instance, UINT id)
+{
+    std::vector<int> sizes;
+    HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+    HGLOBAL loaded = found != nullptr ? ::LoadResource(instance, found) : nullptr;
+    const BYTE* dir = loaded != nullptr ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
+    const DWORD bytes = found != nullptr ? ::SizeofResource(instance, found) : 0;
+    if (dir == nullptr || bytes < 6)
+        return sizes;
+    const int count = dir[4] | (dir[5] << 8);
+    const DWORD kEntry = 14;  // GRPICONDIRENTRY
+    for (int i = 0; i < count && 6 + (static_cast<DWORD>(i) + 1) * kEntry <= bytes; ++i) {
+        const int width = dir[6 + i * kEntry];
+        sizes.push_back(width == 0 ? 256 : width);
+    }
+    return sizes;
+}
 
 LutColor* AsLut(LayerColor* colors) { return reinterpret_cast<LutColor*>(colors); }
 const LutColor& AsLut(const LayerColor& color) { return reinterpret_cast<const LutColor&>(color); }
@@ -59,6 +80,7 @@ CHeightColorDlg::CHeightColorDlg(const float* heightRange, HeightColorInfo* info
       // A count outside 1 to 256 from the host is taken as the nearest one the record holds.
       m_nLayers(WorkingLayerCount(info->nLayers)),
       m_nColumnsInserted(0),
+      m_hIcon(nullptr),
       m_pHeightRange(heightRange),
       m_pInfo(info),
       m_pLimits(info->fLimit),
@@ -74,6 +96,8 @@ CHeightColorDlg::CHeightColorDlg(const float* heightRange, HeightColorInfo* info
 CHeightColorDlg::~CHeightColorDlg()
 {
     delete[] m_pMarks;
+    if (m_hIcon != nullptr)
+        ::DestroyIcon(m_hIcon);  // the static that showed it went with the dialog
 }
 
 void CHeightColorDlg::DoDataExchange(CDataExchange* pDX)
@@ -110,6 +134,7 @@ BOOL CHeightColorDlg::OnInitDialog()
     m_spinLayers.SetRange(1, kMaxLayers);
     m_spinLayers.SetPos(m_nLayers);
     EnableCustomControls(m_bCustomLayers);
+    ShowIconForResolution();
 
     // The columns are laid out before the host directory is asked for, so that switching
     // mode or spinning fills a usable list even when the dialog starts without one.
@@ -143,6 +168,41 @@ void CHeightColorDlg::EnableCustomControls(BOOL bCustom)
     for (int id : kCustomOnly)
         ::EnableWindow(::GetDlgItem(m_hWnd, id), bCustom);
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_TABLES), !bCustom);
+}
+
+void CHeightColorDlg::ShowIconForResolution()
+{
+    HWND iconStatic = nullptr;
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t cls[16] = L"";
+        ::GetClassNameW(child, cls, 16);
+        // A check box's style has the same low bits as SS_ICON: the class decides first.
+        if (::lstrcmpiW(cls, L"Static") == 0 && (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            iconStatic = child;
+            break;
+        }
+    }
+    if (iconStatic == nullptr)
+        return;
+    int dpi = kBaseDpi;
+    {
+        CClientDC dc(this);
+        if (dc.GetSafeHdc() != nullptr && ::GetDeviceCaps(dc.GetSafeHdc(), LOGPIXELSY) > 0)
+            dpi = ::GetDeviceCaps(dc.GetSafeHdc(), LOGPIXELSY);
+    }
+    const std::vector<int> sizes = IconImageSizes(AfxGetResourceHandle(), IDI_HEIGHT_COLOR);
+    const int size = NearestIconSize(sizes.data(), static_cast<int>(sizes.size()), kIconSize, dpi);
+    if (size <= 0)
+        return;  // the template's icon stays
+    HICON icon = static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_HEIGHT_COLOR),
+                                                 IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    if (icon == nullptr)
+        return;
+    // The static takes the icon's size; the icon it had is a shared one and is not destroyed.
+    ::SendMessageW(iconStatic, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    if (m_hIcon != nullptr)
+        ::DestroyIcon(m_hIcon);
+    m_hIcon = icon;
 }
 
 BOOL CHeightColorDlg::LayersFromTable()
@@ -209,8 +269,11 @@ void CHeightColorDlg::FillLayerList()
         for (int i = 0; i < kLayerColumns; ++i)
             m_listLayers.InsertColumn(i, L"", LVCFMT_CENTER, m_listLayers.ColumnWidth(i));
         m_nColumnsInserted = kLayerColumns;
-        // No row shows an image; the image list gives the rows their height.
-        m_imageList.Create(IDB_LAYER_IMAGES, kLayerImageWidth, 1, kLayerImageMask);
+        // No row shows an image; the image list gives the rows their height. Bitmap and images
+        // at the screen's resolution, so that the rows grow with it.
+        const LayerListMetrics& m = m_listLayers.Metrics();
+        m_imageList.Create(IDB_LAYER_IMAGES, SIZE{m.bitmapWidth, m.bitmapHeight}, SIZE{m.imageWidth, m.imageHeight},
+                           1, kLayerImageMask);
         m_listLayers.SetImageList(&m_imageList, LVSIL_SMALL);
     }
     // Drawn once when filled, not once per row inserted (256 rows took seconds).

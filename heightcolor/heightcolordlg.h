@@ -36,6 +36,7 @@ public:
     CButton m_chkAllowLimitEdit;
     short m_nColumnsInserted;
     CImageList m_imageList;
+    HICON m_hIcon;           // the icon shown at the screen's resolution; owned, null for none
     const float* m_pHeightRange;
     HeightColorInfo* m_pInfo;
     float (*m_pLimits)[2];
@@ -53,6 +54,9 @@ protected:
     void OnOK() override;
 
     void EnableCustomControls(BOOL bCustom);
+    // Runs during start-up: the icon static shows the image of icon 4019 nearest to the size
+    // the screen's resolution asks for, at its own size.
+    void ShowIconForResolution();
     // Reads the table m_szTableName and, only when that succeeds, puts its colours into the
     // record, its entry count into m_nLayers and spreads the layers over the range. 1 or 0.
     BOOL LayersFromTable();

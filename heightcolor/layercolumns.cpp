@@ -41,3 +41,44 @@ int LayerColumnAt(const ColumnExtent* extents, int nColumns, int x, int firstCol
     }
     return -1;
 }
+
+int ScaleToDpi(int pixels, int dpi)
+{
+    if (dpi <= 0)
+        return pixels;
+    const long long product = static_cast<long long>(pixels) * dpi;
+    const long long half = kBaseDpi / 2;
+    const long long scaled = product >= 0 ? (product + half) / kBaseDpi : -((-product + half) / kBaseDpi);
+    if (scaled > 0x3FFFFFFF)
+        return 0x3FFFFFFF;
+    if (scaled < -0x3FFFFFFF)
+        return -0x3FFFFFFF;
+    return static_cast<int>(scaled);
+}
+
+LayerListMetrics LayerListMetricsAt(int dpi)
+{
+    LayerListMetrics m;
+    m.bitmapWidth = ScaleToDpi(14, dpi);
+    m.bitmapHeight = ScaleToDpi(16, dpi);
+    m.imageWidth = ScaleToDpi(16, dpi);
+    m.imageHeight = ScaleToDpi(16, dpi);
+    m.swatchInset = ScaleToDpi(2, dpi);
+    m.frameWidth = ScaleToDpi(1, dpi);
+    return m;
+}
+
+int NearestIconSize(const int* sizes, int count, int baseSize, int dpi)
+{
+    if (sizes == nullptr || count <= 0)
+        return 0;
+    const long long wanted = ScaleToDpi(baseSize, dpi);
+    int best = sizes[0];
+    for (int i = 1; i < count; ++i) {
+        const long long d = sizes[i] > wanted ? sizes[i] - wanted : wanted - sizes[i];
+        const long long bestD = best > wanted ? best - wanted : wanted - best;
+        if (d < bestD || (d == bestD && sizes[i] > best))
+            best = sizes[i];
+    }
+    return best;
+}

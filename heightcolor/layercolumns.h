@@ -1,4 +1,5 @@
-// Column geometry of the colour layer list: layer number, lower limit, upper limit, colour.
+// Column geometry of the colour layer list: layer number, lower limit, upper limit, colour;
+// the list's pixel sizes and the layering dialog's icon size at a screen's resolution.
 // Windows-free.
 #pragma once
 
@@ -25,3 +26,24 @@ int LayoutLayerColumns(int charWidth, int availableWidth, int nColumns, ColumnEx
 // The first column from firstColumn on whose extent holds x, or -1 when none does (a point
 // right of the last column, or left of the first).
 int LayerColumnAt(const ColumnExtent* extents, int nColumns, int x, int firstColumn = 0);
+
+// The resolution (dots per inch) the list's pixel sizes are given for.
+const int kBaseDpi = 96;
+
+// pixels (at kBaseDpi) at dpi: pixels * dpi / kBaseDpi rounded to the nearest whole pixel,
+// halves away from zero (as MulDiv rounds). A dpi of 0 or less leaves pixels as they are.
+int ScaleToDpi(int pixels, int dpi);
+
+// What the layer list draws at a resolution, in device pixels.
+struct LayerListMetrics {
+    int bitmapWidth, bitmapHeight;  // the layer bitmap, stretched (14 x 16 at kBaseDpi)
+    int imageWidth, imageHeight;    // the images of the list's image list: the rows are at
+                                    // least imageHeight high (16 x 16 at kBaseDpi)
+    int swatchInset;                // gap between a colour swatch and its cell's edges (2)
+    int frameWidth;                 // width of the line that frames a clicked cell (1)
+};
+LayerListMetrics LayerListMetricsAt(int dpi);
+
+// Of the square icon images of sizes[0..count), the one nearest to the size the resolution asks
+// for (baseSize at kBaseDpi, scaled); of two as near, the larger. 0 when count is 0 or less.
+int NearestIconSize(const int* sizes, int count, int baseSize, int dpi);

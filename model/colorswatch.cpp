@@ -16,6 +16,9 @@ void CColorSwatch::OnPaint()
     CPaintDC dc(this);
     CRect rc;
     GetClientRect(&rc);
-    rc.DeflateRect(1, 1);
+    // The margin is one pixel at 96 dots per inch and grows with the screen's resolution.
+    const int dpi = ::GetDeviceCaps(dc.GetSafeHdc(), LOGPIXELSY);
+    const int margin = dpi > 0 ? ::MulDiv(1, dpi, 96) : 1;
+    rc.DeflateRect(margin, margin);
     dc.FillSolidRect(rc, m_crColor);
 }

@@ -3,8 +3,8 @@
 #pragma once
 #include "afx/afxcmn.h"
 
-// A static control that paints itself in one solid colour, leaving a one-pixel
-// margin inside its client area. Attached to a template's static with DDX_Control.
+// A static control that paints itself in one solid colour, leaving a margin inside its
+// client area of one pixel at 96 dots per inch (two at 144 and 192). Attached to a template's static with DDX_Control.
 class CColorSwatch : public CStatic {
 public:
     CColorSwatch() = default;

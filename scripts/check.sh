@@ -6,6 +6,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . scripts/display.sh
 jobs=${OROSCAPE_TEST_JOBS:-2}
+# The DPI tests run in prefixes of their own at 144 and 192 dots per inch (LogPixels), made
+# from the test prefix.
+prefix="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
+for dpi in 144 192; do
+  scripts/wineprefix.sh "$dpi" || exit 1
+done
 log=build/check
 mkdir -p "$log"
 
@@ -48,11 +54,14 @@ if [ -n "${DISPLAY:-}" ] && [ "${OROSCAPE_USE_DISPLAY:-0}" = 1 ]; then
   run_wine_tests i686
   run_wine_tests x86_64
 else
-  # One virtual display for both architectures; its own server, always stopped.
-  start_xvfb
+  # One virtual display for both architectures; its own server, always stopped. Large
+  # enough for the dialogs at 200 % (the chooser is about 1300 x 900 pixels there).
+  start_xvfb 2048x1536
   run_wine_tests i686
   run_wine_tests x86_64
-  WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}" wineserver -k 2>/dev/null || true
+  for p in "$prefix" "$prefix-144" "$prefix-192"; do
+    WINEPREFIX="$p" wineserver -k 2>/dev/null || true
+  done
   stop_xvfb
 fi
 

@@ -3,11 +3,51 @@
 # 32-bit programs). A prefix made before wine32 was installed cannot run 32-bit
 # programs: it is detected and made anew; so is one made by an older version of
 # this script (the checks below look for each of its settings).
+#
+#   wineprefix.sh         the prefix of the tests, build/wineprefix (or $OROSCAPE_WINEPREFIX)
+#   wineprefix.sh DPI     the same prefix at another resolution (LogPixels, e.g. 144 or 192):
+#                         <prefix>-DPI, made from the first one; the DPI tests run in it
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
+base="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [ $# -gt 0 ]; then
+  dpi=$1
+  case "$dpi" in
+    ''|*[!0-9]*) echo "wineprefix: DPI must be a number, not '$dpi'" >&2; exit 2 ;;
+  esac
+  "$0"  # the prefix it is made from
+  export WINEPREFIX="$base-$dpi"
+  hex=$(printf '%08x' "$dpi")
+  if [ -f "$WINEPREFIX/.oroscape-ready" ] && [ ! "$base/.oroscape-ready" -nt "$WINEPREFIX/.oroscape-ready" ] &&
+     grep -q "\"LogPixels\"=dword:$hex" "$WINEPREFIX/user.reg" 2>/dev/null; then
+    exit 0
+  fi
+  rm -rf "$WINEPREFIX"
+  echo "wineprefix: creating $WINEPREFIX"
+  WINEPREFIX="$base" wineserver -w 2>/dev/null || true
+  # Wine's own DLLs (1.3 GB) are shared as hard links: nothing writes them after the first boot
+  # of a Wine version. The registry, which the server rewrites, is each prefix's own.
+  cp -al "$base" "$WINEPREFIX" 2>/dev/null || { rm -rf "$WINEPREFIX"; cp -a "$base" "$WINEPREFIX"; }
+  for f in "$WINEPREFIX"/*.reg; do
+    cp --remove-destination "$base/$(basename "$f")" "$f"
+  done
+  rm -f "$WINEPREFIX/.oroscape-ready"
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  # The resolution takes effect when the server starts again.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  if ! grep -q "\"LogPixels\"=dword:$hex" "$WINEPREFIX/user.reg"; then
+    echo "wineprefix: LogPixels $dpi did not reach $WINEPREFIX/user.reg" >&2
+    exit 1
+  fi
+  touch "$WINEPREFIX/.oroscape-ready"
+  exit 0
+fi
+
+export WINEPREFIX="$base"
 if [ -f "$WINEPREFIX/.oroscape-ready" ] && grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null &&
    grep -q '"SimSun"="WenQuanYi Micro Hei"' "$WINEPREFIX/user.reg" 2>/dev/null &&
    [ -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then

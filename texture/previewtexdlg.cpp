@@ -108,6 +108,11 @@ void CPreViewTexDlg::InitPreviewLayout()
         return;
     if (m_wndPreview.Create(label, kPaneStyle, m_rcPreview, pDialog, kPaneId)) {
         m_bPreviewCreated = true;
+        // The label in the font of the chooser's template, made for the screen's resolution:
+        // the stock system font a new static starts with keeps its width at every resolution
+        // (squeezed glyphs at 200 %).
+        if (HFONT font = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)))
+            m_wndPreview.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         AfxUseReadableFont(m_wndPreview.m_hWnd);
     }
     CenterWindow();

@@ -65,3 +65,59 @@ TEST(LayerColumns, ColumnUnderAPoint)
     EXPECT_EQ(LayerColumnAt(c, 4, c[2].left + 1, 1), 2);
     EXPECT_EQ(LayerColumnAt(c, 3, c[3].left + 1), -1);
 }
+
+// The list's pixel sizes and the icon's image at the resolutions a user picks: 100 %, 125 %,
+// 150 %, 200 % (MulDiv rounding: halves grow), and the columns in the list at each.
+TEST(LayerListAtResolutions, PixelSizesScaleAndColumnsStillFit)
+{
+    const int icons[] = {32, 48};
+    const struct {
+        int dpi;
+        int bitmapW, bitmapH, image, inset, frame, icon;
+    } rows[] = {
+        {96, 14, 16, 16, 2, 1, 32},
+        {120, 18, 20, 20, 3, 1, 48},  // 2.5 and 40: halves and ties go up
+        {144, 21, 24, 24, 3, 2, 48},
+        {192, 28, 32, 32, 4, 2, 48},  // 64 wanted: no image that large, the nearest is 48
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.dpi);
+        const LayerListMetrics m = LayerListMetricsAt(r.dpi);
+        EXPECT_EQ(r.bitmapW, m.bitmapWidth);
+        EXPECT_EQ(r.bitmapH, m.bitmapHeight);
+        EXPECT_EQ(r.image, m.imageWidth);
+        EXPECT_EQ(r.image, m.imageHeight);
+        EXPECT_EQ(r.inset, m.swatchInset);
+        EXPECT_EQ(r.frame, m.frameWidth);
+        EXPECT_EQ(r.icon, NearestIconSize(icons, 2, 32, r.dpi));
+        // A click's frame never reaches the swatch inside it.
+        EXPECT_LT(m.frameWidth, m.swatchInset);
+
+        // The widest character and the list's width grow alike: the columns fit the list and
+        // the colour column holds a swatch of at least one pixel inside its inset.
+        ColumnExtent c[kLayerColumns];
+        const int available = ScaleToDpi(215, r.dpi);
+        LayoutLayerColumns(ScaleToDpi(19, r.dpi), available, 4, c);
+        EXPECT_LE(c[3].right, available);
+        EXPECT_GE(c[3].right, available - 1);
+        EXPECT_GT(c[3].right - c[3].left - 2 * m.swatchInset, 0);
+    }
+}
+
+TEST(LayerListAtResolutions, ScalingRoundsLikeMulDivAndRefusesNonsense)
+{
+    EXPECT_EQ(2, ScaleToDpi(1, 144));     // 1.5
+    EXPECT_EQ(-2, ScaleToDpi(-1, 144));   // halves away from zero
+    EXPECT_EQ(1, ScaleToDpi(1, 120));     // 1.25
+    EXPECT_EQ(0, ScaleToDpi(0, 192));
+    EXPECT_EQ(7, ScaleToDpi(7, 0));       // no resolution known: as given
+    EXPECT_EQ(7, ScaleToDpi(7, -96));
+    EXPECT_EQ(0x3FFFFFFF, ScaleToDpi(0x7FFFFFFF, 1 << 20));  // no overflow
+    const int one[] = {48};
+    EXPECT_EQ(48, NearestIconSize(one, 1, 32, 96));
+    EXPECT_EQ(0, NearestIconSize(one, 0, 32, 96));
+    EXPECT_EQ(0, NearestIconSize(nullptr, 2, 32, 96));
+    const int unordered[] = {48, 16, 32};
+    EXPECT_EQ(16, NearestIconSize(unordered, 3, 16, 96));
+    EXPECT_EQ(32, NearestIconSize(unordered, 3, 32, 96));
+}

@@ -93,6 +93,39 @@ TEST(PreviewLayout, ShortfallIsWhatTheRowAndItsMarginLackBelow)
     EXPECT_EQ(0, PreviewRowShortfall(l, 25, -3, LayoutRect{0, 0, 648, 408}));
 }
 
+TEST(PreviewLayout, EveryResolutionKeepsTheRowAndFillsTheColumnBesideIt)
+{
+    // Wine 8's open dialog after the chooser's first layout, at 100 %, 150 % and 200 %: the
+    // platform's own spacing g grows with the resolution (7, 10, 14), and so does every
+    // distance taken from it. Each layout is where a resize finds it: it must stay put.
+    const struct {
+        int dpi;
+        LayoutRect open, cancel, type, name, client;
+        LayoutRect pane;
+    } rows[] = {
+        {96, {333, 383, 428, 408}, {435, 383, 530, 408}, {215, 347, 530, 369}, {215, 315, 530, 338},
+         {0, 0, 648, 431}, {537, 315, 641, 408}},
+        {144, {478, 569, 613, 606}, {623, 569, 758, 606}, {308, 520, 758, 549}, {308, 473, 758, 503},
+         {0, 0, 925, 642}, {768, 473, 915, 606}},
+        {192, {619, 757, 795, 806}, {809, 757, 985, 806}, {400, 693, 985, 729}, {400, 630, 985, 667},
+         {0, 0, 1203, 853}, {999, 630, 1189, 806}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.dpi);
+        const PreviewLayout l = ResizedPreviewLayout(r.open, r.cancel, r.type, r.name, r.client);
+        EXPECT_EQ(r.open.left, l.okX);
+        EXPECT_EQ(r.cancel.left, l.cancelX);
+        EXPECT_EQ(r.open.top, l.rowY);
+        ExpectRect(l.pane, r.pane.left, r.pane.top, r.pane.right, r.pane.bottom);
+        // The row and a margin of g fit the client: the dialog does not grow.
+        EXPECT_EQ(0, PreviewRowShortfall(l, r.open.Height(), r.cancel.left - r.open.right, r.client));
+        // The pane lies right of the type box and of Cancel, inside the client.
+        EXPECT_GT(l.pane.left, r.type.right);
+        EXPECT_GT(l.pane.left, l.cancelX + r.cancel.Width());
+        EXPECT_LT(l.pane.right, r.client.right);
+    }
+}
+
 TEST(PreviewBitmap, DrawsSixteenBitsOrMoreAndSidesUpTo511)
 {
     EXPECT_TRUE(IsPreviewableBitmap(300, 200, 24));

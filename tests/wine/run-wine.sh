@@ -2,9 +2,18 @@
 # Runs a Windows test program under Wine in the project's prefix: the test
 # emulator of the cross builds. Expects DISPLAY (the test run's Xvfb).
 # OROSCAPE_TEST_LANG overrides the locale (default zh_CN.UTF-8, code page 936).
+# OROSCAPE_TEST_DPI other than 96 runs the program in the prefix of that resolution,
+# <prefix>-DPI (made by scripts/wineprefix.sh DPI).
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 export WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
+if [ -n "${OROSCAPE_TEST_DPI:-}" ] && [ "$OROSCAPE_TEST_DPI" != 96 ]; then
+  WINEPREFIX="$WINEPREFIX-$OROSCAPE_TEST_DPI"
+  if [ ! -f "$WINEPREFIX/.oroscape-ready" ]; then
+    echo "run-wine.sh: no prefix at $OROSCAPE_TEST_DPI dpi ($WINEPREFIX): scripts/wineprefix.sh $OROSCAPE_TEST_DPI" >&2
+    exit 1
+  fi
+fi
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export LANG="${OROSCAPE_TEST_LANG:-zh_CN.UTF-8}"
