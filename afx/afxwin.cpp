@@ -572,7 +572,7 @@ const std::wstring& ChineseFace()
     return face;
 }
 
-// The fonts made so far, one per size and weight; they live as long as the module.
+// The fonts made so far, one per height, width and weight; they live as long as the module.
 std::vector<HFONT>& MadeFonts()
 {
     static std::vector<HFONT> fonts;
@@ -587,7 +587,7 @@ HFONT ChineseFontLike(HFONT current)
     for (HFONT made : MadeFonts()) {
         LOGFONTW have = {};
         ::GetObjectW(made, sizeof have, &have);
-        if (have.lfHeight == font.lfHeight && have.lfWeight == font.lfWeight)
+        if (have.lfHeight == font.lfHeight && have.lfWidth == font.lfWidth && have.lfWeight == font.lfWeight)
             return made;
     }
     font.lfCharSet = GB2312_CHARSET;

@@ -55,7 +55,11 @@ CPreViewTexDlg::CPreViewTexDlg(CWnd* pParentWnd)
     m_ofn.lpTemplateName = MAKEINTRESOURCEW(IDD_PREVIEW_TEX);
 }
 
-CPreViewTexDlg::~CPreViewTexDlg() = default;
+CPreViewTexDlg::~CPreViewTexDlg()
+{
+    if (m_hPaneFont != nullptr)
+        ::DeleteObject(m_hPaneFont);  // the pane went with the common dialog
+}
 
 int CPreViewTexDlg::FileNameBoxId() const
 {
@@ -108,11 +112,16 @@ void CPreViewTexDlg::InitPreviewLayout()
         return;
     if (m_wndPreview.Create(label, kPaneStyle, m_rcPreview, pDialog, kPaneId)) {
         m_bPreviewCreated = true;
-        // The label in the font of the chooser's template, made for the screen's resolution:
-        // the stock system font a new static starts with keeps its width at every resolution
-        // (squeezed glyphs at 200 %).
-        if (HFONT font = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)))
-            m_wndPreview.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        // The label in the system font a new static starts with, but with its width following
+        // its height: the stock font's fixed width does not grow with the screen's resolution,
+        // which squeezes the glyphs at 150 % and 200 %.
+        LOGFONTW system = {};
+        if (m_hPaneFont == nullptr && ::GetObjectW(::GetStockObject(SYSTEM_FONT), sizeof system, &system) != 0) {
+            system.lfWidth = 0;
+            m_hPaneFont = ::CreateFontIndirectW(&system);
+        }
+        if (m_hPaneFont != nullptr)
+            m_wndPreview.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_hPaneFont), FALSE);
         AfxUseReadableFont(m_wndPreview.m_hWnd);
     }
     CenterWindow();

@@ -29,6 +29,7 @@ public:
     CStatic m_wndPreview;            // the pane, a child of the common dialog
     bool m_bPreviewCreated;          // set once the pane exists
     bool m_bGrown = false;           // the dialog grew for the button row in this showing
+    HFONT m_hPaneFont = nullptr;     // the pane's label font; owned, outlives the pane
     RECT m_rcPreview;                // the pane, in the common dialog's client coordinates
     CString m_strPreviewFile;        // full path to preview; empty: show the label
     CString m_strFilterExt;          // extension of the current file type, no dot
