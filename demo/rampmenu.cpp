@@ -298,6 +298,8 @@ bool TerrainViewer::ImportRamp(const std::wstring& chosen)
         return false;
     }
     const int n = static_cast<int>(layers.size());
+    if (n < 1 || n > OROSCAPE_MAX_LAYERS)
+        return false;   // LayersFromRamp gives 1 to 256
     for (int i = 0; i < n; ++i) {
         layering_.fLimit[i][0] = layers[i].lower;
         layering_.fLimit[i][1] = layers[i].upper;
@@ -312,18 +314,21 @@ bool TerrainViewer::ImportRamp(const std::wstring& chosen)
     RenderNow();
     applyText_ = Format(L"导入色带 %ls: %d 层", FileTitle(path).c_str(), n);
     UpdateStatus();
-    if (!report.warnings.empty())
-        Warn(Format(L"色带 %ls 已导入为 %d 层。注意:", FileTitle(path).c_str(), n) + Warnings(report));
+    const std::wstring notes = report.warnings.empty() ? std::wstring() : L"\n\n注意:" + Warnings(report);
 
-    // Keep its colours as a table? Only colours are kept: sampled evenly over this range.
+    // Keep its colours as a table? Only colours are kept: sampled evenly over this range. What
+    // the layers could not hold is told in the same box.
     const std::string folder = TableFolder();
-    if (folder.empty())
+    if (folder.empty()) {
+        if (!notes.empty())
+            Warn(Format(L"色带 %ls 已导入为 %d 层。", FileTitle(path).c_str(), n) + notes);
         return true;
+    }
     const std::wstring question = Format(
         L"色带 %ls 已按当前地形的高程范围 %.1f - %.1f 导入为 %d 层。\n\n要另存为色表吗?\n\n色表只保存颜色: "
         L"在此范围内均匀采样 256 层。高程分层设色会把色表均匀铺在任何地形的高程范围上, 所以它只在高程范围同为 "
         L"%.1f - %.1f 的地形上重现这一画面。",
-        FileTitle(path).c_str(), lo, hi, n, lo, hi);
+        FileTitle(path).c_str(), lo, hi, n, lo, hi) + notes;
     inModal_ = true;
     const int answer = MessageBoxW(hwnd_, question.c_str(), kAppTitle, MB_YESNO | MB_ICONQUESTION);
     inModal_ = false;

@@ -1073,7 +1073,9 @@ struct Tour {
 
         // Out as a GMT palette, through the save box's filter, and read back.
         TourLog(L"[导出色带] 分层导出为 GMT 调色板");
-        const std::wstring cpt = dir + L"\\tour_ramp_layers.cpt";
+        wchar_t temp[MAX_PATH] = L"";
+        const DWORD t = GetTempPathW(MAX_PATH, temp);
+        const std::wstring cpt = (t > 0 && t < MAX_PATH ? std::wstring(temp) : dir + L"\\") + L"tour_ramp_layers.cpt";
         DeleteFileW(cpt.c_str());
         const ModalRun out = RunModal(viewer, dir, [&](Driver& d) {
             HWND box = d.WaitWindow(L"导出色带");
@@ -1099,6 +1101,7 @@ struct Tour {
                 bytes.append(buf, got);
             CloseHandle(f);
         }
+        DeleteFileW(cpt.c_str());
         ramps::Ramp back;
         ramps::Report report;
         std::string text;
