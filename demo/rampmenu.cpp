@@ -277,15 +277,17 @@ bool TerrainViewer::ImportRamp(const std::wstring& chosen)
     }
     ramps::Ramp ramp;
     ramps::Report report;
-    const ramps::Format format = ramps::DetectFormat(Utf8(path), bytes);
-    if (format == ramps::Format::Lut) {
+    if (ramps::FormatFromExtension(Utf8(path)) == ramps::Format::Lut ||
+        bytes.compare(0, kLutMagicSize, kLutMagic, kLutMagicSize) == 0) {
         Warn(Format(L"%ls 是色表文件, 不是色带: 色表请在 高程分层设色 对话框中选用。", FileTitle(path).c_str()));
         return false;
     }
-    if (!ramps::DecodeText(bytes, &text, &report) || !ramps::ReadRamp(format, text, true, &ramp, &report)) {
+    const bool decoded = ramps::DecodeText(bytes, &text, &report);
+    const ramps::Format format = decoded ? ramps::DetectFormat(Utf8(path), text) : ramps::Format::Unknown;
+    if (!decoded || !ramps::ReadRamp(format, text, true, &ramp, &report)) {
         const std::wstring where = report.line > 0 ? Format(L"第 %d 行: ", report.line) : std::wstring();
-        Warn(Format(L"色带文件 %ls 无法读取 (%ls 格式):\n%ls%ls", FileTitle(path).c_str(), Wide(ramps::FormatName(format)).c_str(),
-                    where.c_str(), Wide(report.error).c_str()));
+        Warn(Format(L"色带文件 %ls 无法读取 (%ls 格式):\n%ls%ls", FileTitle(path).c_str(),
+                    Wide(ramps::FormatName(format)).c_str(), where.c_str(), Wide(report.error).c_str()));
         return false;
     }
 
@@ -427,7 +429,7 @@ bool TerrainViewer::ExportRamp()
                         FileTitle(path).c_str());
     UpdateStatus();
     if (!report.warnings.empty())
-        Warn(Format(L"分层已导出到 %ls (%ls 格式)。注意:", path.c_str(), Wide(ramps::FormatName(filter.format)).c_str()) +
-             Warnings(report));
+        Warn(Format(L"分层已导出到 %ls (%ls 格式)。注意:", path.c_str(),
+                    Wide(ramps::FormatName(filter.format)).c_str()) + Warnings(report));
     return true;
 }
