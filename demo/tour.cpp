@@ -19,6 +19,7 @@
 #include <mutex>
 #include <vector>
 
+#include "demo/fileboxmemory.h"
 #include "demo/terrainview_res.h"
 #include "demo/viewcheck.h"
 #include "demo/viewer.h"
@@ -900,80 +901,11 @@ struct Tour {
             Failure(L"播放窗口没有以关闭按钮 (IDCANCEL) 结束");
     }
 
-    // The file boxes remember the folder of the last file confirmed, per program
-    // (ComDlg32\LastVisitedMRU), and open there the next time ahead of the current folder, the
-    // texture chooser included. The ramp step confirms files in other folders: it puts this
-    // program's entry back as it was, so that a later tour in the same prefix starts alike.
-    struct FileBoxMemory {
-        static HKEY Open()
-        {
-            HKEY key = nullptr;
-            RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU",
-                            0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
-            return key;
-        }
-        // The value (a letter) whose data begins with this program's file name, and its data.
-        static bool Find(HKEY key, std::wstring* name, std::vector<BYTE>* data)
-        {
-            wchar_t exe[MAX_PATH] = L"";
-            GetModuleFileNameW(nullptr, exe, MAX_PATH);
-            const std::wstring title = std::wstring(exe).substr(std::wstring(exe).find_last_of(L"\\/") + 1);
-            for (DWORD i = 0;; ++i) {
-                wchar_t value[16];
-                DWORD valueLen = 16, type = 0, size = 0;
-                BYTE buf[2 * (MAX_PATH + MAX_PATH + 2)];
-                size = sizeof buf;
-                const LONG rc = RegEnumValueW(key, i, value, &valueLen, nullptr, &type, buf, &size);
-                if (rc == ERROR_NO_MORE_ITEMS)
-                    return false;
-                if (rc != ERROR_SUCCESS || type != REG_BINARY || size < (title.size() + 1) * 2)
-                    continue;
-                if (_wcsicmp(reinterpret_cast<const wchar_t*>(buf), title.c_str()) == 0) {
-                    *name = value;
-                    data->assign(buf, buf + size);
-                    return true;
-                }
-            }
-        }
-        FileBoxMemory()
-        {
-            if (HKEY key = Open()) {
-                had = Find(key, &name, &data);
-                RegCloseKey(key);
-            }
-        }
-        ~FileBoxMemory()
-        {
-            HKEY key = Open();
-            if (!key)
-                return;
-            std::wstring now;
-            std::vector<BYTE> nowData;
-            if (had) {
-                RegSetValueExW(key, name.c_str(), 0, REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
-            } else if (Find(key, &now, &nowData)) {
-                RegDeleteValueW(key, now.c_str());
-                wchar_t list[64] = L"";
-                DWORD size = sizeof list - sizeof(wchar_t);
-                if (RegQueryValueExW(key, L"MRUList", nullptr, nullptr, reinterpret_cast<BYTE*>(list), &size) == ERROR_SUCCESS) {
-                    std::wstring rest = list;
-                    rest.erase(std::remove(rest.begin(), rest.end(), now[0]), rest.end());
-                    RegSetValueExW(key, L"MRUList", 0, REG_SZ, reinterpret_cast<const BYTE*>(rest.c_str()),
-                                   static_cast<DWORD>((rest.size() + 1) * sizeof(wchar_t)));
-                }
-            }
-            RegCloseKey(key);
-        }
-        bool had = false;
-        std::wstring name;
-        std::vector<BYTE> data;
-    };
-
     // 导入色带 and 导出色带: a shipped ramp through the file box onto the terrain, its colours kept
     // as a table, the layering dialog on the imported layers, the layers out as a GMT palette.
     void RampImportExport()
     {
-        const FileBoxMemory memory;
+        const FileBoxMemory memory;   // the file boxes' folder memory left as it was
         TourLog(L"[导入色带] dist/ramps/srtm.txt 铺到地形的高程范围, 另存为色表");
         SendMessageW(viewer.Window(), WM_COMMAND, MAKEWPARAM(IDM_CLEAR_TEXTURE, 0), 0);   // layers unobscured
         const std::wstring ramp = viewer.ShippedRampDir() + L"\\srtm.txt";
