@@ -27,5 +27,11 @@
 #define IDM_MODEL_PARAMS      1202
 #define IDM_TEXTURE_FILE      1203
 #define IDM_TEXTURE_PARAMS    1204
+// Settings: colour ramps of the GIS tools in and out (rampmenu.cpp)
+#define IDM_IMPORT_RAMP       1205
+#define IDM_EXPORT_RAMP       1206
+#define IDD_TABLE_NAME        210
+#define IDC_TABLE_NAME        211
+#define IDC_TABLE_NOTE        212
 // Scene
 #define IDM_RECORD_PLAY       1301

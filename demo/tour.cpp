@@ -19,9 +19,11 @@
 #include <mutex>
 #include <vector>
 
+#include "demo/fileboxmemory.h"
 #include "demo/terrainview_res.h"
 #include "demo/viewcheck.h"
 #include "demo/viewer.h"
+#include "ramps/ramp.h"
 #include "support/capture.h"
 
 namespace {
@@ -898,6 +900,160 @@ struct Tour {
         if (run.result != IDCANCEL)
             Failure(L"播放窗口没有以关闭按钮 (IDCANCEL) 结束");
     }
+
+    // 导入色带 and 导出色带: a shipped ramp through the file box onto the terrain, its colours kept
+    // as a table, the layering dialog on the imported layers, the layers out as a GMT palette.
+    void RampImportExport()
+    {
+        const FileBoxMemory memory;   // the file boxes' folder memory left as it was
+        TourLog(L"[导入色带] dist/ramps/srtm.txt 铺到地形的高程范围, 另存为色表");
+        SendMessageW(viewer.Window(), WM_COMMAND, MAKEWPARAM(IDM_CLEAR_TEXTURE, 0), 0);   // layers unobscured
+        const std::wstring ramp = viewer.ShippedRampDir() + L"\\srtm.txt";
+        const wchar_t* kTable = L"tour_srtm_sample";
+        const std::string tablePath = TerrainViewer::TableFolder() + "\\HeightLut\\tour_srtm_sample.lut";
+        DeleteFileA(tablePath.c_str());
+        const View before = TakeView(viewer);
+        // The name box of a file box: the edit inside cmb13 (1148).
+        auto typeName = [](Driver& d, HWND box, const std::wstring& name) {
+            HWND combo = d.Item(box, 1148);
+            HWND edit = combo ? d.Descendant(combo, L"Edit") : nullptr;
+            return edit && d.SetText(edit, name.c_str());
+        };
+        bool warnedRange = false;
+        const ModalRun run = RunModal(viewer, dir, [&](Driver& d) {
+            HWND box = d.WaitWindow(L"导入色带");
+            if (!box)
+                return;
+            d.Settle(box, 500);
+            if (!typeName(d, box, ramp) || !d.Click(d.Item(box, IDOK)) || !d.WaitGone(box))
+                return;
+            // The offer to keep the colours as a table says for which range it holds.
+            HWND ask = d.WaitNewDialog({});
+            if (!ask)
+                return;
+            d.Settle(ask);
+            for (HWND c = GetWindow(ask, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                warnedRange = warnedRange || Driver::Caption(c).find(L"只在高程范围") != std::wstring::npos;
+            if (!d.Click(d.Item(ask, IDYES)) || !d.WaitGone(ask))
+                return;
+            HWND name = d.WaitWindow(L"另存为色表");
+            if (!name)
+                return;
+            d.Settle(name);
+            if (d.SetText(d.Item(name, IDC_TABLE_NAME), kTable))
+                d.Click(d.Item(name, IDOK));
+        }, [&] { return viewer.ImportRamp() ? 1 : 0; });
+        if (!Ran(run, L"导入色带"))
+            return;
+        const HeightColorInfo& rec = viewer.Layering();
+        TourLog(Format(L"  导入 %d 层, %.1f - %.1f, %ls", rec.nLayers, rec.fLimit[0][0],
+                       rec.fLimit[rec.nLayers > 0 ? rec.nLayers - 1 : 0][1],
+                       rec.szName[0] ? L"色表分层" : L"自定义分层 (色表名为空)"));
+        if (run.result != 1 || rec.nLayers < 2 || rec.szName[0] != '\0')
+            return Failure(L"色带没有作为自定义分层导入");
+        if (!warnedRange)
+            Failure(L"另存为色表的提问没有说明色表只在此高程范围重现画面");
+        const View after = TakeView(viewer);
+        Picture(L"tour_20_ramp_import");
+        if (!CheckLayering(viewer, before, after, L"导入的色带"))
+            Failure(L"地形没有使用导入的分层颜色");
+
+        // The table, spread evenly over this range as the layering dialog spreads it, gives
+        // every layer's middle nearly the colour the imported layers give it.
+        LayerColor table[OROSCAPE_MAX_LAYERS];
+        short count = 0;
+        char name[64] = "tour_srtm_sample";
+        if (_ReadColorTable(name, table, &count) != 1 || count != OROSCAPE_MAX_LAYERS) {
+            Failure(L"色表 tour_srtm_sample 没有保存为 256 层");
+        } else {
+            const float lo = viewer.Mesh().lowest, hi = viewer.Mesh().highest;
+            std::vector<TerrainLayer> layers(static_cast<size_t>(rec.nLayers));
+            for (int i = 0; i < rec.nLayers; ++i)
+                layers[i] = TerrainLayer{rec.fLimit[i][0], rec.fLimit[i][1], static_cast<uint8_t>(rec.wColor[i].r >> 8),
+                                         static_cast<uint8_t>(rec.wColor[i].g >> 8),
+                                         static_cast<uint8_t>(rec.wColor[i].b >> 8)};
+            int largest = 0;
+            for (int i = 0; i < count; ++i) {
+                const float mid = lo + (hi - lo) * (i + 0.5f) / count;
+                const TerrainLayer& l = layers[LayerFor(layers.data(), rec.nLayers, mid)];
+                largest = std::max({largest, std::abs((table[i].r >> 8) - l.r), std::abs((table[i].g >> 8) - l.g),
+                                    std::abs((table[i].b >> 8) - l.b)});
+            }
+            TourLog(Format(L"  核对色表 %ls: 256 层铺在 %.1f - %.1f 上, 与导入分层最大色差 %d -> %ls", kTable, lo, hi,
+                           largest, largest <= 8 ? L"通过" : L"未通过"));
+            if (largest > 8)
+                Failure(L"色表没有重现导入的画面");
+        }
+        DeleteFileA(tablePath.c_str());   // the build's HeightLut is shipped: leave nothing of the tour's there
+
+        // The layering dialog opens on exactly the imported layers.
+        TourLog(L"[导入色带] 高程分层设色对话框中的导入分层");
+        const int imported = rec.nLayers;
+        const ModalRun layersRun = RunModal(viewer, dir, [imported](Driver& d) {
+            HWND dlg = d.WaitWindow(L"高程分层设色设置");
+            if (!dlg)
+                return;
+            d.Settle(dlg, 500);
+            LRESULT rows = 0;
+            if (d.Send(d.Item(dlg, 4006), LVM_GETITEMCOUNT, 0, 0, &rows) && rows != imported)
+                d.Fail(Format(L"分层列表有 %d 行, 导入的是 %d 层", static_cast<int>(rows), imported));
+            d.Shot(dlg, L"tour_21_ramp_layers");
+            d.Click(d.Item(dlg, IDCANCEL));
+        }, [&] { return viewer.EditHeightColors(); });
+        if (Ran(layersRun, L"_SetHeightColorDlg") && viewer.Layering().nLayers != imported)
+            Failure(L"取消后分层没有保持导入的分层");
+
+        // Out as a GMT palette, through the save box's filter, and read back.
+        TourLog(L"[导出色带] 分层导出为 GMT 调色板");
+        wchar_t temp[MAX_PATH] = L"";
+        const DWORD t = GetTempPathW(MAX_PATH, temp);
+        const std::wstring cpt = (t > 0 && t < MAX_PATH ? std::wstring(temp) : dir + L"\\") + L"tour_ramp_layers.cpt";
+        DeleteFileW(cpt.c_str());
+        const ModalRun out = RunModal(viewer, dir, [&](Driver& d) {
+            HWND box = d.WaitWindow(L"导出色带");
+            if (!box)
+                return;
+            d.Settle(box, 500);
+            // cmb1, the file type: GMT 调色板. A choice made with the mouse ends with
+            // CBN_SELENDOK as well, which is what the file box takes the type from.
+            HWND type = d.Item(box, 1136);
+            if (d.SelectCombo(type, 2) &&
+                d.Send(box, WM_COMMAND, MAKEWPARAM(1136, CBN_SELENDOK), reinterpret_cast<LPARAM>(type)) &&
+                typeName(d, box, cpt))
+                d.Click(d.Item(box, IDOK));
+        }, [&] { return viewer.ExportRamp() ? 1 : 0; });
+        if (!Ran(out, L"导出色带"))
+            return;
+        std::string bytes;
+        HANDLE f = CreateFileW(cpt.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (f != INVALID_HANDLE_VALUE) {
+            char buf[65536];
+            DWORD got = 0;
+            while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0)
+                bytes.append(buf, got);
+            CloseHandle(f);
+        }
+        DeleteFileW(cpt.c_str());
+        ramps::Ramp back;
+        ramps::Report report;
+        std::string text;
+        if (out.result != 1 || !ramps::DecodeText(bytes, &text, &report) ||
+            !ramps::ReadRamp(ramps::Format::Cpt, text, false, &back, &report))
+            return Failure(L"导出的 GMT 调色板无法读回: " + std::wstring(report.error.begin(), report.error.end()));
+        const HeightColorInfo& now = viewer.Layering();
+        int wrong = 0;
+        for (int i = 0; i < now.nLayers; ++i) {
+            ramps::Rgba c;
+            const double mid = (static_cast<double>(now.fLimit[i][0]) + now.fLimit[i][1]) / 2;
+            if (!ramps::ColorAt(back, mid, &c) || c.r != now.wColor[i].r >> 8 || c.g != now.wColor[i].g >> 8 ||
+                c.b != now.wColor[i].b >> 8)
+                ++wrong;
+        }
+        TourLog(Format(L"  读回 tour_ramp_layers.cpt: %zu 个断点, %d 层中 %d 层颜色不同 -> %ls", back.stops.size(),
+                       now.nLayers, wrong, wrong == 0 ? L"通过" : L"未通过"));
+        if (wrong != 0)
+            Failure(L"导出的调色板与分层颜色不符");
+    }
 };
 
 // ---- large tiles for the benchmark and the crack check -----------------------------------------
@@ -1035,6 +1191,7 @@ int RunTour(TerrainViewer& viewer, const std::wstring& outDir)
     tour.TextureFile();
     tour.TextureParameters();
     tour.RecordAndPlay();
+    tour.RampImportExport();
 
     TourLog(Format(L"[结束] 失败 %d 项, 尚未完成的导出 %d 项: %ls", tour.failures, tour.notDone,
                    tour.failures == 0 ? L"演示成功" : L"演示失败"));

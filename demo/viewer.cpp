@@ -1084,6 +1084,12 @@ void TerrainViewer::OnCommand(int id)
         if (EditHeightColors() == -1)
             Warn(L"高程分层设色对话框未能打开。");
         break;
+    case IDM_IMPORT_RAMP:
+        ImportRamp();
+        break;
+    case IDM_EXPORT_RAMP:
+        ExportRamp();
+        break;
     case IDM_MODEL_PARAMS:
         EditModelParameters();
         break;

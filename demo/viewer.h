@@ -77,6 +77,19 @@ public:
     // export's result, or 0 when nothing could be recorded.
     int RecordAndPlay();
 
+    // ---- colour ramps of the GIS tools (rampmenu.cpp) ----
+    // 导入色带: reads a ramp file (path empty: asks with the file box) and lays its breaks over
+    // the grid's range as custom layers, recolouring at once; then offers to keep its colours,
+    // sampled over this range, as a colour table. False when nothing was imported.
+    bool ImportRamp(const std::wstring& path = std::wstring());
+    // 导出色带: writes the current layers as classes in the format of the save box's filter
+    // (GDAL, GRASS, CPT, QGIS). False when nothing was written.
+    bool ExportRamp();
+    // The folder of the shipped text ramps: ramps\ beside the program, else ..\ramps (dist/).
+    std::wstring ShippedRampDir() const;
+    // The host's colour-table folder (<host directory>\HeightLut); empty when the host has none.
+    static std::string TableFolder();
+
     // ---- for the tour and the benchmark ----
     HWND Window() const { return hwnd_; }
     bool HasModelSheet() const { return sheet_ != nullptr; }

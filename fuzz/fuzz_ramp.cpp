@@ -1,9 +1,12 @@
 // Ramp readers: any bytes as any of the text formats. Whatever is read is written in every
-// format over a range, and GDAL text read back gives the colours of the ramp it came from.
+// format over a range, and GDAL text read back gives the colours of the ramp it came from; laid
+// over a range as a host's layers it covers the range with 1 to 256 touching layers, which go
+// out as a GMT palette that reads back.
 #include <stdint.h>
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "fuzz_check.h"
 #include "ramps/ramp.h"
@@ -33,6 +36,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ramps::Report s;
         if (ramps::SampleTable(ramp, 256, true, -100, 100, colors, &largest, &where, &s))
             FUZZ_CHECK(largest >= 0 && largest <= 255);
+        std::vector<ramps::HostLayer> layers;
+        ramps::Report l;
+        if (ramps::LayersFromRamp(ramp, -100, 100, &layers, &l)) {
+            FUZZ_CHECK(!layers.empty() && layers.size() <= static_cast<size_t>(ramps::kMaxHostLayers));
+            FUZZ_CHECK(layers.front().lower == -100 && layers.back().upper == 100);
+            for (size_t k = 0; k < layers.size(); ++k) {
+                FUZZ_CHECK(layers[k].lower < layers[k].upper);
+                FUZZ_CHECK(k + 1 == layers.size() || layers[k].upper == layers[k + 1].lower);
+            }
+            std::string cpt;
+            ramps::Report w;
+            ramps::Ramp back;
+            FUZZ_CHECK(ramps::WriteRamp(ramps::Format::Cpt, ramps::RampFromLayers(layers), true, -100, 100, &cpt, &w));
+            FUZZ_CHECK(ramps::ReadRamp(ramps::Format::Cpt, cpt, false, &back, &w));
+        } else {
+            FUZZ_CHECK(!l.error.empty());
+        }
         for (ramps::Format to : formats) {
             std::string out;
             ramps::Report w;

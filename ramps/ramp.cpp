@@ -380,6 +380,209 @@ bool SampleTable(const Ramp& ramp, int n, bool hasRange, double lo, double hi, L
     return true;
 }
 
+// --- host layers ------------------------------------------------------------------------
+
+namespace {
+
+unsigned char Byte(double c)
+{
+    const long v = std::lround(c);
+    return static_cast<unsigned char>(v < 0 ? 0 : v > 255 ? 255 : v);
+}
+
+HostLayer LayerOf(const Ramp& ramp, float lower, float upper, double at)
+{
+    Rgba c;
+    ColorAt(ramp, at, &c);
+    HostLayer l;
+    l.lower = lower;
+    l.upper = upper;
+    l.r = Byte(c.r), l.g = Byte(c.g), l.b = Byte(c.b);
+    return l;
+}
+
+bool SameByte(const Rgba& x, const Rgba& y)
+{
+    return Byte(x.r) == Byte(y.r) && Byte(x.g) == Byte(y.g) && Byte(x.b) == Byte(y.b);
+}
+
+// A stretch of the range between two stops (or a stop and an end of the range).
+struct Piece {
+    double a, b;
+    bool constant;
+    Rgba color;   // of a constant piece
+    int layers;
+};
+
+// Appends n even layers of a .. b (n = 1 for a class), skipping those that vanish in single
+// precision; each limit is converted once, so neighbours share it exactly.
+void AppendLayers(const Ramp& ramp, const Piece& p, std::vector<HostLayer>* out)
+{
+    for (int i = 0; i < p.layers; ++i) {
+        const double a = i == 0 ? p.a : p.a + (p.b - p.a) * i / p.layers;
+        const double b = i + 1 == p.layers ? p.b : p.a + (p.b - p.a) * (i + 1) / p.layers;
+        const float fa = static_cast<float>(a), fb = static_cast<float>(b);
+        if (!(fa < fb))
+            continue;
+        if (p.constant) {
+            HostLayer l;
+            l.lower = fa, l.upper = fb;
+            l.r = Byte(p.color.r), l.g = Byte(p.color.g), l.b = Byte(p.color.b);
+            out->push_back(l);
+        } else {
+            out->push_back(LayerOf(ramp, fa, fb, (a + b) / 2));
+        }
+    }
+}
+
+}  // namespace
+
+bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<HostLayer>* layers, Report* report)
+{
+    if (ramp.stops.empty()) {
+        report->error = "the ramp has no colours";
+        return false;
+    }
+    if (!(lo < hi) || !std::isfinite(lo) || !std::isfinite(hi)) {
+        report->error = "the grid has no range of elevations to lay the ramp over";
+        return false;
+    }
+    const Ramp r = ExactAsClasses(Resolve(ramp, lo, hi));
+    const std::vector<Stop>& s = r.stops;
+    const double first = s.front().value, last = s.back().value;
+    if (!(first < hi && last > lo)) {
+        report->error = "the ramp's values (" + FormatNumber(first) + " to " + FormatNumber(last) +
+                        ") lie outside the grid's range (" + FormatNumber(lo) + " to " + FormatNumber(hi) +
+                        "): the whole grid would take one colour";
+        return false;
+    }
+
+    // The pieces inside lo .. hi, in ascending order; neighbouring classes of one colour merged.
+    std::vector<Piece> pieces;
+    auto add = [&](double a, double b, const Rgba& ca, const Rgba& cb) {
+        a = std::max(a, lo);
+        b = std::min(b, hi);
+        if (!(a < b))
+            return;
+        const bool constant = SameByte(ca, cb);
+        if (constant && !pieces.empty() && pieces.back().constant && SameByte(pieces.back().color, ca) &&
+            pieces.back().b == a) {
+            pieces.back().b = b;
+            return;
+        }
+        pieces.push_back(Piece{a, b, constant, ca, 1});
+    };
+    add(lo, first, s.front().color, s.front().color);
+    for (size_t k = 0; k + 1 < s.size(); ++k)
+        add(s[k].value, s[k + 1].value, s[k].color, s[k + 1].color);
+    add(last, hi, s.back().color, s.back().color);
+
+    bool alpha = false;
+    for (const Stop& st : s)
+        alpha = alpha || st.color.a < 255;
+    if (alpha)
+        report->warnings.push_back("transparency is not kept: the host's layers are opaque");
+    if (r.hasNodata)
+        report->warnings.push_back("the no-data colour is not used: the host leaves cells without elevation open");
+
+    std::vector<HostLayer> out;
+    if (pieces.size() > static_cast<size_t>(kMaxHostLayers)) {
+        report->warnings.push_back("the ramp has " + std::to_string(pieces.size()) +
+                                   " classes and segments inside the grid's range, more than the " +
+                                   std::to_string(kMaxHostLayers) + " layers of a host: sampled into " +
+                                   std::to_string(kMaxHostLayers) + " even layers");
+        AppendLayers(r, Piece{lo, hi, false, Rgba(), kMaxHostLayers}, &out);
+    } else {
+        // Continuous segments share what the classes leave, in proportion to their widths.
+        int budget = kMaxHostLayers;
+        double width = 0;
+        std::vector<Piece*> segments;
+        for (Piece& p : pieces) {
+            if (p.constant) {
+                --budget;
+            } else {
+                segments.push_back(&p);
+                width += p.b - p.a;
+            }
+        }
+        if (!segments.empty()) {
+            std::vector<double> share;
+            int given = 0;
+            for (Piece* p : segments) {
+                share.push_back(budget * (p->b - p->a) / width);
+                p->layers = std::max(1, static_cast<int>(std::floor(share.back())));
+                given += p->layers;
+            }
+            // Whole layers left over go to the largest fractions; layers given beyond the
+            // budget (segments raised to one) come from the segments with the most.
+            while (given < budget) {
+                size_t best = 0;
+                for (size_t k = 1; k < segments.size(); ++k)
+                    if (share[k] - segments[k]->layers > share[best] - segments[best]->layers)
+                        best = k;
+                ++segments[best]->layers;
+                ++given;
+            }
+            while (given > budget) {
+                size_t most = 0;
+                for (size_t k = 1; k < segments.size(); ++k)
+                    if (segments[k]->layers > segments[most]->layers)
+                        most = k;
+                --segments[most]->layers;
+                --given;
+            }
+        }
+        for (const Piece& p : pieces)
+            AppendLayers(r, p, &out);
+    }
+    if (out.empty())  // the range vanishes in single precision
+        out.push_back(LayerOf(r, static_cast<float>(lo), static_cast<float>(hi), (lo + hi) / 2));
+    *layers = std::move(out);
+    return true;
+}
+
+Ramp RampFromLayers(const std::vector<HostLayer>& layers)
+{
+    std::vector<HostLayer> l = layers;
+    for (HostLayer& x : l)
+        if (x.upper < x.lower)
+            std::swap(x.lower, x.upper);
+    std::stable_sort(l.begin(), l.end(), [](const HostLayer& a, const HostLayer& b) {
+        return a.lower < b.lower || (a.lower == b.lower && a.upper < b.upper);
+    });
+    std::vector<double> lower, upper;
+    std::vector<const HostLayer*> kept;
+    for (const HostLayer& x : l) {
+        double a = x.lower;
+        const double b = x.upper;
+        if (!upper.empty() && a < upper.back())
+            a = upper.back();   // the overlap stays with the layer below
+        if (!upper.empty() && !(a < b))
+            continue;           // wholly inside the layer below
+        if (!upper.empty() && a > upper.back()) {
+            const double mid = upper.back() + (a - upper.back()) / 2;
+            upper.back() = mid;
+            a = mid;
+        }
+        lower.push_back(a);
+        upper.push_back(b);
+        kept.push_back(&x);
+    }
+    Ramp ramp;
+    for (size_t k = 0; k < kept.size(); ++k) {
+        Stop sa, sb;
+        sa.value = lower[k];
+        sb.value = upper[k];
+        sa.color.r = sb.color.r = kept[k]->r;
+        sa.color.g = sb.color.g = kept[k]->g;
+        sa.color.b = sb.color.b = kept[k]->b;
+        sa.label = sb.label = FormatNumber(lower[k]) + " - " + FormatNumber(upper[k]);
+        ramp.stops.push_back(sa);
+        ramp.stops.push_back(sb);
+    }
+    return ramp;
+}
+
 std::string FormatNumber(double v)
 {
     if (v == 0)

@@ -115,6 +115,37 @@ Ramp RampFromTable(const LutColor* colors, int n, bool hasRange, float lo, float
 bool SampleTable(const Ramp& ramp, int n, bool hasRange, double lo, double hi,
                  LutColor* colors, double* largest, double* where, Report* report);
 
+// One layer of a host's layering: absolute limits (lower below upper) and an 8-bit colour.
+struct HostLayer {
+    float lower = 0, upper = 0;
+    unsigned char r = 0, g = 0, b = 0;
+};
+// A host's record holds at most this many layers.
+const int kMaxHostLayers = 256;
+
+// A ramp as a host's layers over a grid's range lo .. hi. Percent and hinged stops are laid
+// over the range first; an exact ramp becomes classes. The ramp is cut at its stops: a piece
+// between two stops of one colour is a class and becomes one layer; a piece whose colour
+// changes (a continuous segment) is sampled into even layers, each taking the colour at its
+// middle, the segments sharing what the classes leave of the 256 layers in proportion to their
+// share of the range (at least one each). Below the first stop and above the last the end
+// colours hold (GDAL's rule): pieces outside the range are dropped and the end ones cut at it,
+// so the layers cover exactly lo .. hi, ascending, each upper limit the next lower one. More
+// classes and segments inside the range than 256 layers hold: the range is sampled into 256
+// even layers instead, with a warning. What the layers cannot hold (transparency, a no-data
+// colour) is warned about. False, with report->error and layers untouched, for a ramp without
+// stops, a range that is empty, or a ramp whose stops all lie at or beyond one end of the
+// range (it would paint the grid one colour).
+bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<HostLayer>* layers,
+                    Report* report);
+
+// A host's layers as a ramp of hard-stepped classes, for the writers: each layer from its
+// lower to its upper limit in its colour, labelled with its limits. Layers are taken in
+// ascending order (limits the wrong way round are swapped); where two overlap the lower one
+// keeps the overlap, a gap between two is split at its middle (the host colours a gap by the
+// nearer layer).
+Ramp RampFromLayers(const std::vector<HostLayer>& layers);
+
 // An exact ramp as classes: each stop value colours the values nearer to it than to its
 // neighbours (a ramp that is not exact comes back as it is).
 Ramp ExactAsClasses(const Ramp& ramp);

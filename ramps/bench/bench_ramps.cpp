@@ -1,6 +1,7 @@
 // bench_ramps: the time lutconv spends converting a 256-stop ramp (GDAL text, in memory):
 // reading it, sampling a 256-layer table with its largest difference, and writing it as a
-// GMT palette. Prints "name: median <value> us".
+// GMT palette; and the time terrainview's 导入色带 spends turning it into a host's layers over
+// a grid's range. Prints "name: median <value> us".
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -55,11 +56,22 @@ int main()
         ok = ok && ramps::ReadRamp(ramps::Format::Gdal, text, false, &ramp, &report) &&
              ramps::WriteRamp(ramps::Format::Cpt, ramp, false, 0, 0, &out, &report);
     });
+    size_t layerCount = 0;
+    const double toLayers = MedianMicroseconds(51, [&] {
+        ramps::Ramp ramp;
+        ramps::Report report;
+        std::vector<ramps::HostLayer> layers;
+        ok = ok && ramps::ReadRamp(ramps::Format::Gdal, text, false, &ramp, &report) &&
+             ramps::LayersFromRamp(ramp, -500, 4000, &layers, &report);
+        layerCount = layers.size();
+    });
     if (!ok) {
         std::printf("ramp_convert_256_stops: failed\n");
         return 1;
     }
     std::printf("ramp_convert_256_stops_to_lut: median %.1f us (read, 256 layers sampled, largest difference)\n", toTable);
     std::printf("ramp_convert_256_stops_to_cpt: median %.1f us (read, written as a GMT palette)\n", toCpt);
+    std::printf("ramp_import_256_stops_to_layers: median %.1f us (read, laid over -500 .. 4000 as %zu host layers)\n",
+                toLayers, layerCount);
     return 0;
 }

@@ -314,6 +314,150 @@ TEST(RampTables, LayersTakeTheColourAtTheMiddleOfTheirShare)
     EXPECT_FALSE(ramps::SampleTable(wedge, 257, false, 0, 0, colors, &largest, &where, &report));
 }
 
+// Ramps laid over a grid's range as a host's layers. Every accepted case must cover exactly
+// lo .. hi with ascending, touching layers, at most 256, each in the ramp's colour at its
+// middle; the listed layers are checked one by one.
+TEST(RampHostLayers, ClippedToTheRangeClassesKeptSegmentsSampledInProportion)
+{
+    struct Want {
+        int index;   // negative: from the end
+        float lower, upper;
+        int r, g, b;
+    };
+    struct Case {
+        const char* what;
+        std::string text;   // GDAL colour text
+        double lo, hi;
+        int count;          // 0: refused
+        std::vector<Want> layers;
+        const char* message;   // a fragment of the warning, or of the refusal
+    };
+    std::string many;       // 300 classes of alternating colour over 0 .. 300
+    for (int i = 0; i < 300; ++i)
+        many += std::to_string(i) + (i % 2 ? " 255 255 255\n" : " 0 0 0\n") + std::to_string(i + 1) +
+                (i % 2 ? " 255 255 255\n" : " 0 0 0\n");
+    const std::string classes = "0 255 0 0\n100 255 0 0\n100 0 255 0\n200 0 255 0\n200 0 0 255\n300 0 0 255\n"
+                                "300 255 255 0\n400 255 255 0\n";
+    const Case cases[] = {
+        {"classes outside the range dropped, the end classes cut at it", classes, 150, 250, 2,
+         {{0, 150, 200, 0, 255, 0}, {1, 200, 250, 0, 0, 255}}, ""},
+        {"a hard step between two continuous segments of equal width: 128 layers each", 
+         "0 0 0 0\n100 100 100 100\n100 200 0 0\n200 200 200 0\n", 0, 200, 256,
+         {{0, 0, 100.0f / 128, 0, 0, 0}, {127, 100 - 100.0f / 128, 100, 100, 100, 100},
+          {128, 100, 100 + 100.0f / 128, 200, 1, 0}, {-1, 200 - 100.0f / 128, 200, 200, 199, 0}}, ""},
+        {"a purely continuous ramp: 256 even layers", "0 0 0 0\n1000 255 255 255\n", 0, 1000, 256,
+         {{0, 0, 1000.0f / 256, 0, 0, 0}, {100, 100 * 1000.0f / 256, 101 * 1000.0f / 256, 100, 100, 100},
+          {-1, 255 * 1000.0f / 256, 1000, 255, 255, 255}}, ""},
+        {"the range reaches below the ramp: its first colour is one class, the segment the rest",
+         "0 0 0 0\n1000 102 102 102\n", -500, 1000, 256, {{0, -500, 0, 0, 0, 0}, {1, 0, 1000.0f / 255, 0, 0, 0}}, ""},
+        {"two segments, one three times as wide, beside two classes: 64 and 190 layers",
+         "0 9 9 9\n100 9 9 9\n100 0 0 0\n200 255 0 0\n200 7 7 7\n400 7 7 7\n400 0 0 0\n700 0 255 0\n", 0, 700, 256,
+         {{0, 0, 100, 9, 9, 9}, {1, 100, 100 + 100.0f / 64, 2, 0, 0}, {65, 200, 400, 7, 7, 7},
+          {66, 400, 400 + 300.0f / 190, 0, 1, 0}, {-1, 700 - 300.0f / 190, 700, 0, 254, 0}}, ""},
+        {"more than 256 breaks: 256 even layers", many, 0, 300, 256,
+         {{0, 0, 300.0f / 256, 0, 0, 0}}, "sampled into 256 even layers"},
+        {"percent of the grid's range, a hard step at the middle", "0% 0 0 0\n50% 0 0 255\n50% 255 0 0\n100% 255 255 0\n",
+         200, 600, 256, {{0, 200, 200 + 400.0f / 256, 0, 0, 1}, {127, 400 - 400.0f / 256, 400, 0, 0, 254},
+                        {128, 400, 400 + 400.0f / 256, 255, 1, 0}}, ""},
+        {"transparency and no-data colour cannot be held", "nv 0 0 0 0\n0 0 0 0 128\n10 255 0 0 128\n", 0, 10, 256,
+         {}, "transparency"},
+        {"the ramp lies wholly below the range", "-11000 0 0 0\n-1 0 0 255\n", 180, 1450, 0, {}, "outside the grid's range"},
+        {"the ramp begins at the top of the range", "1450 0 0 0\n3000 0 0 255\n", 180, 1450, 0, {}, "outside the grid's range"},
+        {"an empty range", "0 0 0 0\n10 9 9 9\n", 5, 5, 0, {}, "no range"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Ramp ramp;
+        Report report;
+        ASSERT_TRUE(ramps::ReadRamp(Format::Gdal, c.text, false, &ramp, &report)) << report.error;
+        std::vector<ramps::HostLayer> layers(3);
+        const bool ok = ramps::LayersFromRamp(ramp, c.lo, c.hi, &layers, &report);
+        if (c.count == 0) {
+            EXPECT_FALSE(ok);
+            EXPECT_NE(report.error.find(c.message), std::string::npos) << report.error;
+            EXPECT_EQ(layers.size(), 3u) << "layers left as they were";
+            continue;
+        }
+        ASSERT_TRUE(ok) << report.error;
+        ASSERT_EQ(static_cast<int>(layers.size()), c.count);
+        EXPECT_EQ(layers.front().lower, static_cast<float>(c.lo));
+        EXPECT_EQ(layers.back().upper, static_cast<float>(c.hi));
+        const Ramp over = ramps::Resolve(ramp, c.lo, c.hi);
+        for (size_t i = 0; i < layers.size(); ++i) {
+            const ramps::HostLayer& l = layers[i];
+            EXPECT_LT(l.lower, l.upper) << i;
+            if (i + 1 < layers.size())
+                EXPECT_EQ(l.upper, layers[i + 1].lower) << i;
+            Rgba mid;
+            ColorAt(over, (static_cast<double>(l.lower) + l.upper) / 2, &mid);
+            EXPECT_NEAR(l.r, mid.r, 0.5001) << i;
+            EXPECT_NEAR(l.g, mid.g, 0.5001) << i;
+            EXPECT_NEAR(l.b, mid.b, 0.5001) << i;
+        }
+        for (const Want& w : c.layers) {
+            const ramps::HostLayer& l = layers[w.index < 0 ? layers.size() + w.index : w.index];
+            EXPECT_NEAR(l.lower, w.lower, 1e-3) << w.index;
+            EXPECT_NEAR(l.upper, w.upper, 1e-3) << w.index;
+            EXPECT_EQ(l.r, w.r) << w.index;
+            EXPECT_EQ(l.g, w.g) << w.index;
+            EXPECT_EQ(l.b, w.b) << w.index;
+        }
+        std::string warnings;
+        for (const std::string& w : report.warnings)
+            warnings += w + "\n";
+        if (*c.message)
+            EXPECT_NE(warnings.find(c.message), std::string::npos) << warnings;
+        else
+            EXPECT_TRUE(warnings.empty()) << warnings;
+    }
+}
+
+// A host's layers written out as classes and read back by each tool's reader colour every
+// layer's inside as the host does, and laid over the same range they give the layers back.
+TEST(RampHostLayers, LayersOutAndBackIn)
+{
+    std::vector<ramps::HostLayer> layers;
+    const float limits[][2] = {{180.5f, 400}, {400, 725.25f}, {725.25f, 1000}, {1010, 1450}};
+    for (int i = 0; i < 4; ++i) {
+        ramps::HostLayer l;
+        l.lower = limits[i][0], l.upper = limits[i][1];
+        l.r = static_cast<unsigned char>(40 * i), l.g = static_cast<unsigned char>(200 - 30 * i), l.b = 77;
+        layers.push_back(l);
+    }
+    std::vector<ramps::HostLayer> shuffled = {layers[2], layers[0], layers[3], layers[1]};
+    std::swap(shuffled[0].lower, shuffled[0].upper);   // limits the wrong way round
+    const Ramp classes = ramps::RampFromLayers(shuffled);
+    for (Format f : {Format::Gdal, Format::Grass, Format::Cpt, Format::Qgis}) {
+        SCOPED_TRACE(ramps::FormatName(f));
+        std::string text;
+        Report report;
+        ASSERT_TRUE(ramps::WriteRamp(f, classes, true, 180.5, 1450, &text, &report)) << report.error;
+        Ramp back;
+        ASSERT_TRUE(ramps::ReadRamp(f, text, false, &back, &report)) << report.error;
+        const Ramp over = ramps::Resolve(back, 180.5, 1450);
+        // Inside each layer, and on either side of the gap's middle (1005).
+        const struct { double at; int layer; } probes[] = {
+            {181, 0}, {399.9, 0}, {400.1, 1}, {725, 1}, {726, 2}, {1004.9, 2}, {1005.1, 3}, {1449, 3}};
+        for (const auto& p : probes) {
+            Rgba c;
+            ASSERT_TRUE(ColorAt(over, p.at, &c));
+            EXPECT_EQ(c.r, layers[p.layer].r) << p.at;
+            EXPECT_EQ(c.g, layers[p.layer].g) << p.at;
+        }
+        std::vector<ramps::HostLayer> again;
+        ASSERT_TRUE(ramps::LayersFromRamp(back, 180.5, 1450, &again, &report)) << report.error;
+        ASSERT_EQ(again.size(), 4u);
+        EXPECT_EQ(again[2].upper, 1005.0f);
+        EXPECT_EQ(again[3].lower, 1005.0f);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(again[i].r, layers[i].r) << i;
+            EXPECT_EQ(again[i].g, layers[i].g) << i;
+            if (i != 2 && i != 3)
+                EXPECT_EQ(again[i].upper, layers[i].upper) << i;
+        }
+    }
+}
+
 TEST(RampReaders, DetectionByExtensionHeaderAndKeyword)
 {
     struct Case {
