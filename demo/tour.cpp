@@ -933,10 +933,16 @@ std::wstring WriteTestTile(const wchar_t* name, int side)
     return ok ? path : std::wstring();
 }
 
+// The crack check's levels: the finest and the coarsest in turn, like the squares of a board.
+int CheckerboardLevels(int chunkCol, int chunkRow, int levels)
+{
+    return (chunkCol + chunkRow) % 2 ? levels - 1 : 0;
+}
+
 // Renders the current terrain from straight above in flat colours and counts background pixels
 // inside its footprint (the polygon its outline projects to, two pixels in from the edge): a
 // crack between parts of the surface shows the background through. inside: pixels looked at.
-size_t BackgroundInsideFootprint(TerrainViewer& viewer, size_t* inside)
+size_t BackgroundInsideFootprint(TerrainViewer& viewer, size_t* inside, LodSelection* levels = nullptr)
 {
     OrbitCamera& camera = viewer.Camera();
     const OrbitCamera saved = camera;
@@ -954,18 +960,26 @@ size_t BackgroundInsideFootprint(TerrainViewer& viewer, size_t* inside)
     camera = saved;
     // The footprint: the polygon the mesh's outline projects to, filled row by row, keeping
     // two pixels clear of its edge.
+    // The outline is the one drawn: at each rim chunk's level when levels of detail were used.
     const TerrainMesh& mesh = viewer.Mesh();
-    std::vector<size_t> outline;
-    for (int c = 0; c < mesh.cols; ++c)
-        outline.push_back(static_cast<size_t>(c));
-    for (int r = 1; r < mesh.rows; ++r)
-        outline.push_back(static_cast<size_t>(r) * mesh.cols + mesh.cols - 1);
-    for (int c = mesh.cols - 2; c >= 0; --c)
-        outline.push_back(static_cast<size_t>(mesh.rows - 1) * mesh.cols + c);
-    for (int r = mesh.rows - 2; r > 0; --r)
-        outline.push_back(static_cast<size_t>(r) * mesh.cols);
+    const LodSelection& drawn = viewer.Scene().LastSelection();
+    if (levels)
+        *levels = drawn;
+    std::vector<uint32_t> outline;
+    if (!drawn.level.empty()) {
+        outline = LodRim(viewer.Lod(), mesh, drawn);
+    } else {
+        for (int c = 0; c < mesh.cols; ++c)
+            outline.push_back(static_cast<uint32_t>(c));
+        for (int r = 1; r < mesh.rows; ++r)
+            outline.push_back(static_cast<uint32_t>(r * mesh.cols + mesh.cols - 1));
+        for (int c = mesh.cols - 2; c >= 0; --c)
+            outline.push_back(static_cast<uint32_t>((mesh.rows - 1) * mesh.cols + c));
+        for (int r = mesh.rows - 2; r > 0; --r)
+            outline.push_back(static_cast<uint32_t>(r * mesh.cols));
+    }
     std::vector<double> px, py;
-    for (size_t v : outline) {
+    for (uint32_t v : outline) {
         GLdouble wx, wy, wz;
         gluProject(mesh.positions[v * 3], mesh.positions[v * 3 + 1], mesh.positions[v * 3 + 2], model, projection,
                    viewport, &wx, &wy, &wz);
@@ -1073,23 +1087,30 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
         return ms(kernel) + ms(user);
     };
     // One camera orbit of frames; the median frame time and its spread.
+    // Triangles: the median a frame drew (the whole mesh when no levels were chosen).
     struct Orbit {
         double median, slowest, cpu;
+        size_t triangles;
     };
     auto orbit = [&](int frames) {
         std::vector<double> times;
+        std::vector<size_t> triangles;
         viewer.RenderNow();   // warm-up
         const double cpuStart = cpuMs();
         for (int i = 0; i < frames; ++i) {
             viewer.Camera().yaw += 360.0f / frames;
             viewer.Camera().Clamp();
             times.push_back(viewer.RenderNow());
+            const LodSelection& drawn = viewer.Scene().LastSelection();
+            triangles.push_back(drawn.level.empty() ? viewer.Mesh().indices.size() / 3 : drawn.triangles);
         }
         Orbit o;
         o.cpu = (cpuMs() - cpuStart) / frames;
         std::sort(times.begin(), times.end());
+        std::sort(triangles.begin(), triangles.end());
         o.median = times[times.size() / 2];
         o.slowest = times.back();
+        o.triangles = triangles[triangles.size() / 2];
         return o;
     };
     const TerrainMesh& mesh = viewer.Mesh();
@@ -1100,11 +1121,24 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
     line("terrainview_fps_per_vertex_baseline: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms "
          "a frame; 60-frame orbit, %dx%d mesh drawn one glVertex call at a time, %dx%d view, %s)",
          1000.0 / plain.median, plain.median, plain.slowest, plain.cpu, mesh.cols, mesh.rows, w, h, gpu.c_str());
+    // The whole mesh from buffer objects, then the levels of detail the viewer draws.
+    const float detail = viewer.Scene().DetailPixels();
+    const size_t budget = viewer.Scene().TriangleBudget();
+    viewer.Scene().SetDetail(0.0f, 0);
+    const Orbit whole = orbit(60);
+    viewer.Scene().SetDetail(detail, budget);
+    const char* from = viewer.Scene().Buffered() ? "buffer objects" : "vertex arrays";
+    line("terrainview_fps_whole_mesh: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms a frame; "
+         "60-frame orbit, all %zu triangles of the %dx%d sample from %s, %dx%d view, %s) ratio %.2f of the per-vertex "
+         "baseline's time",
+         1000.0 / whole.median, whole.median, whole.slowest, whole.cpu, whole.triangles, mesh.cols, mesh.rows, from, w, h,
+         gpu.c_str(), whole.median / plain.median);
     const Orbit sample = orbit(240);
     line("terrainview_fps: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms a frame; "
-         "240-frame orbit of the %dx%d sample from %ls, %dx%d view, %s) ratio %.2f of the per-vertex baseline's time",
-         1000.0 / sample.median, sample.median, sample.slowest, sample.cpu, mesh.cols, mesh.rows,
-         viewer.Scene().Buffered() ? L"buffer objects" : L"vertex arrays", w, h, gpu.c_str(), sample.median / plain.median);
+         "240-frame orbit of the %dx%d sample from %s, levels of detail: median %zu triangles a frame, error bound "
+         "%.1f px, budget %zu; %dx%d view, %s) ratio %.2f of the per-vertex baseline's time",
+         1000.0 / sample.median, sample.median, sample.slowest, sample.cpu, mesh.cols, mesh.rows, from, sample.triangles,
+         static_cast<double>(detail), budget, w, h, gpu.c_str(), sample.median / plain.median);
 
     // WM_MODEL_APPLY to the re-rendered frame: the host's handler reads the changed values
     // through the accessors and draws, as it does for the sheet's Apply button.
@@ -1158,11 +1192,11 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
         size_t inside = 0;
         const size_t holes = BackgroundInsideFootprint(viewer, &inside);
         line("terrainview_fps_%d: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms a frame; "
-             "120-frame orbit, drawn from every %d%s sample (%dx%d mesh), true scale; from above %zu background pixels "
-             "among %zu inside the footprint)",
+             "120-frame orbit, drawn from every %d%s sample (%dx%d mesh, %zu triangles) with levels of detail: median "
+             "%zu triangles a frame; true scale; from above %zu background pixels among %zu inside the footprint)",
              tile.side, 1000.0 / o.median, o.median, o.slowest, o.cpu, mesh.step,
-             mesh.step == 1 ? "st" : mesh.step == 2 ? "nd" : mesh.step == 3 ? "rd" : "th", mesh.cols, mesh.rows, holes,
-             inside);
+             mesh.step == 1 ? "st" : mesh.step == 2 ? "nd" : mesh.step == 3 ? "rd" : "th", mesh.cols, mesh.rows,
+             mesh.indices.size() / 3, o.triangles, holes, inside);
         if (holes != 0 || inside < 10000)
             status = 1;
     }
@@ -1188,16 +1222,28 @@ int RunCrackCheck(TerrainViewer& viewer)
         return 1;
     }
     DeleteFileW(path.c_str());
+    // Each factor twice: levels by distance as the viewer draws them, then a checkerboard of the
+    // finest and the coarsest level, so that every seam joins chunks of different levels.
     int failures = 0;
     for (float factor : {1.0f, 10.0f}) {
         viewer.SetExaggeration(factor);
-        size_t inside = 0;
-        const size_t holes = BackgroundInsideFootprint(viewer, &inside);
-        const bool ok = holes == 0 && inside >= 10000;
-        TourLog(Format(L"裂缝检查 %dx%d 网格 (每 %d 个采样取 1), 垂直 x%g: 地形范围内 %zu 个像素, 其中背景色 %zu 个 -> %ls",
-                       viewer.Mesh().cols, viewer.Mesh().rows, viewer.Mesh().step, static_cast<double>(factor), inside,
-                       holes, ok ? L"通过" : L"未通过"));
-        failures += ok ? 0 : 1;
+        for (bool checkerboard : {false, true}) {
+            viewer.Scene().SetLevelPattern(checkerboard ? CheckerboardLevels : nullptr);
+            size_t inside = 0;
+            LodSelection drawn;
+            const size_t holes = BackgroundInsideFootprint(viewer, &inside, &drawn);
+            viewer.Scene().SetLevelPattern(nullptr);
+            std::wstring levels;
+            for (int k = 0; k < viewer.Lod().levels; ++k)
+                levels += Format(L" %d", static_cast<int>(std::count(drawn.level.begin(), drawn.level.end(), k)));
+            const bool ok = holes == 0 && inside >= 10000 && !drawn.level.empty();
+            TourLog(Format(L"裂缝检查 %dx%d 网格 (每 %d 个采样取 1), 垂直 x%g, %ls: 各级地块数%ls, 三角形 %zu; 地形范围内 %zu "
+                           L"个像素, 其中背景色 %zu 个 -> %ls",
+                           viewer.Mesh().cols, viewer.Mesh().rows, viewer.Mesh().step, static_cast<double>(factor),
+                           checkerboard ? L"最细与最粗相间" : L"按距离分级", levels.c_str(), drawn.triangles, inside,
+                           holes, ok ? L"通过" : L"未通过"));
+            failures += ok ? 0 : 1;
+        }
     }
     return failures == 0 ? 0 : 1;
 }

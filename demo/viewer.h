@@ -62,6 +62,7 @@ public:
     bool Geographic() const { return geographic_; }
     const GroundScale& Ground() const { return ground_; }
     const TerrainMesh& Mesh() const { return mesh_; }
+    const TerrainLod& Lod() const { return lod_; }
     const HeightColorInfo& Layering() const { return layering_; }
     GlScene& Scene() { return scene_; }
     // _SetHeightColorDlg on the current layering; recolours on OK. Returns the dialog result.
@@ -147,6 +148,7 @@ private:
 
     AscGrid grid_;
     TerrainMesh mesh_;
+    TerrainLod lod_;               // the mesh's levels of detail
     GlScene scene_;
     SceneLook look_;
     OrbitCamera camera_;
