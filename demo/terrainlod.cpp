@@ -95,10 +95,10 @@ bool BuildTerrainLod(const TerrainMesh& mesh, int chunkCells, TerrainLod* lod)
             for (int k = 1; k < l.levels; ++k) {
                 const int s = 1 << k;
                 if (hole) {
-                    ch.error[k] = std::numeric_limits<float>::infinity();
+                    ch.heightError[k] = ch.error[k] = std::numeric_limits<float>::infinity();
                     continue;
                 }
-                float worst = ch.error[k - 1];
+                float worst = ch.heightError[k - 1];
                 const int lastRow = ((ch.rows - 1) / s) * s, lastCol = ((ch.cols - 1) / s) * s;
                 for (int r = 0; r <= ch.rows; ++r) {
                     const int r0 = std::min((r / s) * s, lastRow), r1 = std::min(r0 + s, ch.rows);
@@ -114,7 +114,7 @@ bool BuildTerrainLod(const TerrainMesh& mesh, int chunkCells, TerrainLod* lod)
                         worst = std::max(worst, std::fabs(y(ch.row0 + r, ch.col0 + c) - h));
                     }
                 }
-                ch.error[k] = worst;
+                ch.heightError[k] = ch.error[k] = worst;
             }
 
             // Each level's surface: the cells of its stops whose four corners hold an elevation,
@@ -143,6 +143,48 @@ bool BuildTerrainLod(const TerrainMesh& mesh, int chunkCells, TerrainLod* lod)
     }
     *lod = std::move(l);
     return true;
+}
+
+void SetLodColours(TerrainLod* lod, const TerrainMesh& mesh, const std::vector<uint8_t>& rgb)
+{
+    const int cols = mesh.cols;
+    const bool coloured = lod->meshCols == cols && lod->meshRows == mesh.rows &&
+                          rgb.size() >= static_cast<size_t>(cols) * mesh.rows * 3 && mesh.positions.size() >= 6;
+    // A level's cell on the ground, in frame units at stride 1.
+    const float cell = coloured ? std::max(std::fabs(mesh.positions[3] - mesh.positions[0]),
+                                           mesh.rows > 1 ? std::fabs(mesh.positions[cols * 3 + 2] - mesh.positions[2]) : 0.0f)
+                                : 0.0f;
+    auto colour = [&](int r, int c, int i) { return static_cast<float>(rgb[(static_cast<size_t>(r) * cols + c) * 3 + i]); };
+    for (LodChunk& ch : lod->chunks) {
+        bool stepped = false;   // a finer level already blurs a step
+        for (int k = 0; k < lod->levels; ++k) {
+            ch.error[k] = ch.heightError[k];
+            if (k == 0 || !coloured || !std::isfinite(ch.error[k]))
+                continue;
+            const int s = 1 << k;
+            const int lastRow = ((ch.rows - 1) / s) * s, lastCol = ((ch.cols - 1) / s) * s;
+            for (int r = 0; r <= ch.rows && !stepped; ++r) {
+                const int r0 = std::min((r / s) * s, lastRow), r1 = std::min(r0 + s, ch.rows);
+                const float v = static_cast<float>(r - r0) / static_cast<float>(r1 - r0);
+                for (int c = 0; c <= ch.cols && !stepped; ++c) {
+                    const int c0 = std::min((c / s) * s, lastCol), c1 = std::min(c0 + s, ch.cols);
+                    const float u = static_cast<float>(c - c0) / static_cast<float>(c1 - c0);
+                    const int R0 = ch.row0 + r0, R1 = ch.row0 + r1, C0 = ch.col0 + c0, C1 = ch.col0 + c1;
+                    for (int i = 0; i < 3 && !stepped; ++i) {
+                        const float given = u + v <= 1.0f
+                                                ? colour(R0, C0, i) + u * (colour(R0, C1, i) - colour(R0, C0, i)) +
+                                                      v * (colour(R1, C0, i) - colour(R0, C0, i))
+                                                : colour(R1, C1, i) + (1.0f - u) * (colour(R1, C0, i) - colour(R1, C1, i)) +
+                                                      (1.0f - v) * (colour(R0, C1, i) - colour(R1, C1, i));
+                        stepped = std::fabs(colour(ch.row0 + r, ch.col0 + c, i) - given) > kLodColourStep;
+                    }
+                }
+            }
+            if (stepped)
+                ch.error[k] = std::max(ch.error[k], 0.5f * cell * static_cast<float>(s));
+            ch.error[k] = std::max(ch.error[k], ch.error[k - 1]);
+        }
+    }
 }
 
 LodView MakeLodView(const float eye[3], const float target[3], float fovYDegrees, int width, int height,

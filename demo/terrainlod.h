@@ -30,6 +30,10 @@ struct LodChunk {
     // Per level: the largest height difference (frame units) between the mesh and the level's
     // surface, never less than the finer levels'; infinite where a level may not stand in (a
     // chunk with a hole is drawn in full).
+    float heightError[kLodMaxLevels] = {};
+    // What the level selection goes by: the height error, or where the level would blur a
+    // colour step (a vertex whose colour its level's triangle does not give), half the
+    // level's cell: how far the step may move on the ground.
     float error[kLodMaxLevels] = {};
     // Per level, in TerrainLod::indices: the triangles clear of the chunk's sides, then those
     // with a vertex on a side (which a coarser neighbour bends).
@@ -66,6 +70,13 @@ struct LodView {
 // a viewport of width x height pixels, near and far planes.
 LodView MakeLodView(const float eye[3], const float target[3], float fovYDegrees, int width, int height,
                     float zNear, float zFar);
+
+// Colour steps larger than this (in any of r, g, b) count in a level's error.
+const int kLodColourStep = 40;
+
+// Takes the vertices' colours (r, g, b per mesh vertex, as the renderer has them) into each
+// level's error; empty colours leave the height error alone. Call after each recolouring.
+void SetLodColours(TerrainLod* lod, const TerrainMesh& mesh, const std::vector<uint8_t>& rgb);
 
 // One frame's choice: a level per chunk, -1 for a chunk out of view.
 struct LodSelection {

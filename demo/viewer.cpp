@@ -362,6 +362,8 @@ bool TerrainViewer::RebuildMesh()
     mesh_ = std::move(mesh);
     lod_ = std::move(lod);
     scene_.SetMesh(&mesh_, &lod_);
+    if (!layers_.empty())
+        Recolour();   // the same colours, and the levels learn where they step
     return true;
 }
 
@@ -489,6 +491,17 @@ void TerrainViewer::InitStartLayers()
     layering_.szName[0] = '\0';   // custom layers: the dialog opens on these
 }
 
+void TerrainViewer::UseStartLayers()
+{
+    startLayers_ = true;
+    if (grid_.z.empty())
+        return;
+    InitStartLayers();
+    Recolour();
+    UpdateStatus();
+    RenderNow();
+}
+
 void TerrainViewer::InitLayersFromTable(const char* name)
 {
     LayerColor colors[OROSCAPE_MAX_LAYERS];
@@ -528,6 +541,7 @@ void TerrainViewer::Recolour()
     const uint8_t none[3] = {128, 128, 128};
     std::vector<uint8_t> rgb;
     ColourVertices(mesh_.heights, layers_.data(), n, none, &rgb);
+    SetLodColours(&lod_, mesh_, rgb);   // where colours step, the levels keep them in place
     scene_.SetColours(std::move(rgb));
 }
 
@@ -1069,6 +1083,9 @@ void TerrainViewer::OnCommand(int id)
     case IDM_RESET_VIEW:
         ResetView();
         RenderNow();
+        break;
+    case IDM_START_LAYERS:
+        UseStartLayers();
         break;
     case IDM_EXAGGERATE_1: SetExaggeration(1.0f); break;
     case IDM_EXAGGERATE_2: SetExaggeration(2.0f); break;

@@ -65,6 +65,9 @@ public:
     const TerrainLod& Lod() const { return lod_; }
     const HeightColorInfo& Layering() const { return layering_; }
     GlScene& Scene() { return scene_; }
+    // Back to the host's start-up layers (sea level on a layer boundary) for the current grid
+    // and each grid opened after, until the user confirms layers of their own.
+    void UseStartLayers();
     // _SetHeightColorDlg on the current layering; recolours on OK. Returns the dialog result.
     int EditHeightColors();
     // _ShowModelDialog; false when there is no model sheet.

@@ -142,6 +142,34 @@ TEST(Lod, ChunksLevelsAndTriangleCounts)
     EXPECT_FALSE(BuildTerrainLod(MeshOf(9, [](int, int) { return 1.0f; }), 1, &lod));
 }
 
+TEST(Lod, ColourStepsKeepTheirPlace)
+{
+    // A flat chunk loses no height at any level; its colours decide. A colour that a level's
+    // triangles give anyway (one colour, an even gradient) costs nothing; a step (the shore
+    // between the last water and the first land layer) costs half the level's cell.
+    const TerrainMesh mesh = MeshOf(33, [](int, int) { return 7.0f; });
+    const float cell = mesh.positions[3] - mesh.positions[0];
+    const struct { const char* what; uint8_t (*red)(int c); bool steps; } cases[] = {
+        {"one colour", [](int) -> uint8_t { return 90; }, false},
+        {"gradient", [](int c) -> uint8_t { return static_cast<uint8_t>(c * 7); }, false},
+        {"step", [](int c) -> uint8_t { return c < 13 ? 20 : 200; }, true},
+        {"small step", [](int c) -> uint8_t { return c < 13 ? 100 : 100 + kLodColourStep - 1; }, false},
+    };
+    for (const auto& test : cases) {
+        TerrainLod lod;
+        ASSERT_TRUE(BuildTerrainLod(mesh, 32, &lod));
+        std::vector<uint8_t> rgb;
+        for (int r = 0; r < 33; ++r)
+            for (int c = 0; c < 33; ++c)
+                rgb.insert(rgb.end(), {test.red(c), 60, 60});
+        SetLodColours(&lod, mesh, rgb);
+        for (int k = 1; k < lod.levels; ++k)
+            EXPECT_FLOAT_EQ(test.steps ? 0.5f * cell * (1 << k) : 0.0f, lod.chunks[0].error[k]) << test.what << " level " << k;
+        SetLodColours(&lod, mesh, std::vector<uint8_t>());   // no colours: heights alone
+        EXPECT_EQ(0.0f, lod.chunks[0].error[lod.levels - 1]) << test.what;
+    }
+}
+
 TEST(Lod, LevelFollowsErrorOnTheScreenAndDistance)
 {
     // A parabola along x: a straight span of n cells misses it by a * (n * dx)^2 / 4 in the
