@@ -1262,10 +1262,12 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
     struct Orbit {
         double median, slowest, cpu;
         size_t triangles;
+        float bound;   // the median error bound the levels kept, in pixels
     };
     auto orbit = [&](int frames) {
         std::vector<double> times;
         std::vector<size_t> triangles;
+        std::vector<float> bounds;
         viewer.RenderNow();   // warm-up
         const double cpuStart = cpuMs();
         for (int i = 0; i < frames; ++i) {
@@ -1274,6 +1276,7 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
             times.push_back(viewer.RenderNow());
             const LodSelection& drawn = viewer.Scene().LastSelection();
             triangles.push_back(drawn.level.empty() ? viewer.Mesh().indices.size() / 3 : drawn.triangles);
+            bounds.push_back(drawn.errorPixels);
         }
         Orbit o;
         o.cpu = (cpuMs() - cpuStart) / frames;
@@ -1282,6 +1285,8 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
         o.median = times[times.size() / 2];
         o.slowest = times.back();
         o.triangles = triangles[triangles.size() / 2];
+        std::sort(bounds.begin(), bounds.end());
+        o.bound = bounds[bounds.size() / 2];
         return o;
     };
     const TerrainMesh& mesh = viewer.Mesh();
@@ -1307,9 +1312,10 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
     const Orbit sample = orbit(240);
     line("terrainview_fps: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms a frame; "
          "240-frame orbit of the %dx%d sample from %s, levels of detail: median %zu triangles a frame, error bound "
-         "%.1f px, budget %zu; %dx%d view, %s) ratio %.2f of the per-vertex baseline's time",
+         "%.1f px (asked %.1f px, budget %zu); %dx%d view, %s) ratio %.2f of the per-vertex baseline's time",
          1000.0 / sample.median, sample.median, sample.slowest, sample.cpu, mesh.cols, mesh.rows, from, sample.triangles,
-         static_cast<double>(detail), budget, w, h, gpu.c_str(), sample.median / plain.median);
+         static_cast<double>(sample.bound), static_cast<double>(detail), budget, w, h, gpu.c_str(),
+         sample.median / plain.median);
 
     // WM_MODEL_APPLY to the re-rendered frame: the host's handler reads the changed values
     // through the accessors and draws, as it does for the sheet's Apply button.
@@ -1364,10 +1370,11 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
         const size_t holes = BackgroundInsideFootprint(viewer, &inside);
         line("terrainview_fps_%d: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms a frame; "
              "120-frame orbit, drawn from every %d%s sample (%dx%d mesh, %zu triangles) with levels of detail: median "
-             "%zu triangles a frame; true scale; from above %zu background pixels among %zu inside the footprint)",
+             "%zu triangles a frame, error bound %.1f px; true scale, start-up layers; from above %zu background pixels "
+             "among %zu inside the footprint)",
              tile.side, 1000.0 / o.median, o.median, o.slowest, o.cpu, mesh.step,
              mesh.step == 1 ? "st" : mesh.step == 2 ? "nd" : mesh.step == 3 ? "rd" : "th", mesh.cols, mesh.rows,
-             mesh.indices.size() / 3, o.triangles, holes, inside);
+             mesh.indices.size() / 3, o.triangles, static_cast<double>(o.bound), holes, inside);
         if (holes != 0 || inside < 10000)
             status = 1;
     }

@@ -31,7 +31,7 @@ const int kMaxMeshSide = 1025;
 // Level of detail: the largest height error a part of the surface may show, in pixels, and the
 // most triangles a frame takes (the bound is raised as far as needed to keep within it).
 const float kDetailPixels = 2.0f;
-const size_t kTriangleBudget = 40000;
+const size_t kTriangleBudget = 32000;
 // The recorded orbit: frames, rate and picture size.
 const int kOrbitFrames = 48;
 const int kOrbitFps = 12;
