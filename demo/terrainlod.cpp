@@ -47,7 +47,7 @@ int LodChunkCells(int cols, int rows)
 bool BuildTerrainLod(const TerrainMesh& mesh, int chunkCells, TerrainLod* lod)
 {
     const int cols = mesh.cols, rows = mesh.rows;
-    if (cols < 2 || rows < 2 || chunkCells < 2 || mesh.positions.size() < static_cast<size_t>(cols) * rows * 3 ||
+    if (cols < 2 || rows < 2 || chunkCells < 2 || chunkCells > (1 << 16) || mesh.positions.size() < static_cast<size_t>(cols) * rows * 3 ||
         mesh.heights.size() < static_cast<size_t>(cols) * rows)
         return false;
     TerrainLod l;
@@ -132,7 +132,8 @@ bool BuildTerrainLod(const TerrainMesh& mesh, int chunkCells, TerrainLod* lod)
                             continue;
                         const uint32_t nw = vertex(R0, C0), ne = vertex(R0, C1), sw = vertex(R1, C0), se = vertex(R1, C1);
                         const bool onSide = i == 0 || j == 0 || i + 2 == rowStops.size() || j + 2 == colStops.size();
-                        (onSide ? ring : l.indices).insert(onSide ? ring.end() : l.indices.end(), {nw, sw, ne, ne, sw, se});
+                        std::vector<uint32_t>& to = onSide ? ring : l.indices;
+                        to.insert(to.end(), {nw, sw, ne, ne, sw, se});
                     }
                 ch.inner[k] = static_cast<uint32_t>(l.indices.size()) - ch.first[k];
                 l.indices.insert(l.indices.end(), ring.begin(), ring.end());

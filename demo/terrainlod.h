@@ -55,7 +55,7 @@ int LodChunkCells(int cols, int rows);
 
 // Cuts the mesh into chunks and builds every level's triangles (over the mesh's own vertices)
 // and height error. Cells touching NODATA stay open as in the mesh; a chunk with such a cell
-// is drawn at level 0 only. False for a mesh without cells or a chunk size below 2.
+// is drawn at level 0 only. False for a mesh without cells or a chunk size outside 2 .. 65536.
 bool BuildTerrainLod(const TerrainMesh& mesh, int chunkCells, TerrainLod* lod);
 
 // What a frame's camera sees: the eye, the six planes of the view volume (a x + b y + c z + d

@@ -135,11 +135,13 @@ TEST(Lod, ChunksLevelsAndTriangleCounts)
         EXPECT_EQ(mesh.indices.size(), level0) << s.side;
     }
 
-    // Refused: a mesh without cells, a chunk of one cell.
+    // Refused: a mesh without cells, a chunk of one cell or of an absurd size.
     TerrainMesh empty;
     TerrainLod lod;
     EXPECT_FALSE(BuildTerrainLod(empty, 32, &lod));
-    EXPECT_FALSE(BuildTerrainLod(MeshOf(9, [](int, int) { return 1.0f; }), 1, &lod));
+    const TerrainMesh small = MeshOf(9, [](int, int) { return 1.0f; });
+    EXPECT_FALSE(BuildTerrainLod(small, 1, &lod));
+    EXPECT_FALSE(BuildTerrainLod(small, 1 << 20, &lod));
 }
 
 TEST(Lod, ColourStepsKeepTheirPlace)
