@@ -31,6 +31,9 @@
 #define GL_ELEMENT_ARRAY_BUFFER 0x8893
 #define GL_STATIC_DRAW 0x88E4
 #endif
+#ifndef GL_STREAM_DRAW
+#define GL_STREAM_DRAW 0x88E0
+#endif
 
 namespace {
 
@@ -108,6 +111,9 @@ GLenum ColorMaterialFace(short mode)
     }
 }
 
+// The view's projection.
+const float kFieldOfView = 38.0f, kNear = 0.05f, kFar = 40.0f;
+
 }  // namespace
 
 bool GlScene::Create(HWND hwnd, std::wstring* error)
@@ -157,9 +163,11 @@ void GlScene::DeleteBuffers()
     std::memset(buffers_, 0, sizeof buffers_);
 }
 
-void GlScene::SetMesh(const TerrainMesh* mesh)
+void GlScene::SetMesh(const TerrainMesh* mesh, const TerrainLod* lod)
 {
     mesh_ = mesh;
+    lod_ = mesh && lod && !lod->chunks.empty() ? lod : nullptr;
+    selection_ = LodSelection();
     if (!rc_ || !LoadBufferFunctions())
         return;
     DeleteBuffers();
@@ -316,7 +324,7 @@ void GlScene::Render(const OrbitCamera& camera, int x, int y, int w, int h, Rend
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(38.0, static_cast<double>(w) / h, 0.05, 40.0);
+    gluPerspective(kFieldOfView, static_cast<double>(w) / h, kNear, kFar);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     float eye[3];
@@ -395,7 +403,22 @@ void GlScene::Render(const OrbitCamera& camera, int x, int y, int w, int h, Rend
         glEnable(GL_POLYGON_OFFSET_FILL);
         glPolygonOffset(1.0f, 1.0f);
     }
-    DrawSurface(!flat, useColours, texture_ && !flat);
+    // The levels of detail for this view, unless the graticule needs the whole mesh under it.
+    const std::vector<uint32_t>* indices = nullptr;
+    selection_ = LodSelection();
+    if (lod_ && !perVertex_ && !lines && (detailPixels_ > 0.0f || levelPattern_)) {
+        if (levelPattern_) {
+            SelectLodPattern(*lod_, levelPattern_, &selection_);
+        } else {
+            const float target[3] = {0.0f, 0.0f, 0.0f};
+            const LodView view = MakeLodView(eye, target, kFieldOfView, w, h, kNear, kFar);
+            SelectLodLevels(*lod_, view, detailPixels_, triangleBudget_, &selection_);
+        }
+        AssembleLodIndices(*lod_, selection_, &frameIndices_);
+        selection_.triangles = frameIndices_.size() / 3;
+        indices = &frameIndices_;
+    }
+    DrawSurface(!flat, useColours, texture_ && !flat, indices);
     glDisable(GL_POLYGON_OFFSET_FILL);
 
     if (lines) {
@@ -422,7 +445,7 @@ void GlScene::Render(const OrbitCamera& camera, int x, int y, int w, int h, Rend
     glDisable(GL_SCISSOR_TEST);
 }
 
-void GlScene::DrawSurface(bool normals, bool colours, bool texcoords) const
+void GlScene::DrawSurface(bool normals, bool colours, bool texcoords, const std::vector<uint32_t>* indices) const
 {
     if (perVertex_)
         return DrawSurfacePerVertex(normals, colours, texcoords);
@@ -431,7 +454,7 @@ void GlScene::DrawSurface(bool normals, bool colours, bool texcoords) const
     auto source = [&](int buffer, const void* memory) -> const void* {
         if (!buffered)
             return memory;
-        glBindBufferP(buffer == kTriangles ? GL_ELEMENT_ARRAY_BUFFER : GL_ARRAY_BUFFER, buffers_[buffer]);
+        glBindBufferP(buffer == kTriangles || buffer == kFrame ? GL_ELEMENT_ARRAY_BUFFER : GL_ARRAY_BUFFER, buffers_[buffer]);
         return nullptr;
     };
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -448,8 +471,17 @@ void GlScene::DrawSurface(bool normals, bool colours, bool texcoords) const
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(2, GL_FLOAT, 0, source(kTexcoords, mesh_->texcoords.data()));
     }
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh_->indices.size()), GL_UNSIGNED_INT,
-                   source(kTriangles, mesh_->indices.data()));
+    if (indices) {
+        // This frame's levels: handed over anew each frame, drawn with one call.
+        const void* offset = source(kFrame, indices->data());
+        if (buffered)
+            glBufferDataP(GL_ELEMENT_ARRAY_BUFFER, static_cast<GlSizeiPtr>(indices->size() * sizeof(uint32_t)),
+                          indices->empty() ? nullptr : indices->data(), GL_STREAM_DRAW);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices->size()), GL_UNSIGNED_INT, offset);
+    } else {
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh_->indices.size()), GL_UNSIGNED_INT,
+                       source(kTriangles, mesh_->indices.data()));
+    }
     if (buffered) {
         glBindBufferP(GL_ARRAY_BUFFER, 0);
         glBindBufferP(GL_ELEMENT_ARRAY_BUFFER, 0);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "demo/terrain.h"
+#include "demo/terrainlod.h"
 #include "demo/viewcheck.h"
 #include "include/oroscape.h"
 
@@ -54,9 +55,26 @@ public:
     // Whether the driver's extension string holds name as a whole word.
     bool HasExtension(const char* name) const;
 
-    // The mesh is kept by address; call again whenever it changes. Its arrays go into buffer
-    // objects when the driver has them (OpenGL 1.5), else they are drawn from client memory.
-    void SetMesh(const TerrainMesh* mesh);
+    // The mesh and its levels of detail are kept by address; call again whenever they change
+    // (lod may be null: the mesh is drawn whole). The arrays go into buffer objects when the
+    // driver has them (OpenGL 1.5), else they are drawn from client memory.
+    void SetMesh(const TerrainMesh* mesh, const TerrainLod* lod);
+    // The level of detail: the largest height error a chunk may show, in pixels, and the most
+    // triangles a frame may take (the bound is raised to fit; 0: no limit). An error of 0
+    // draws the whole mesh. The graticule is drawn over the whole mesh, so is the surface
+    // under it.
+    void SetDetail(float errorPixels, size_t triangleBudget)
+    {
+        detailPixels_ = errorPixels;
+        triangleBudget_ = triangleBudget;
+    }
+    float DetailPixels() const { return detailPixels_; }
+    size_t TriangleBudget() const { return triangleBudget_; }
+    // Levels from a rule of each chunk's column and row instead of the distance (null: by
+    // distance); the crack check draws neighbours at different levels with it.
+    void SetLevelPattern(int (*levelAt)(int chunkCol, int chunkRow, int levels)) { levelPattern_ = levelAt; }
+    // The levels of the last frame drawn with them (empty when the whole mesh was drawn).
+    const LodSelection& LastSelection() const { return selection_; }
     // r, g, b per vertex, as ColourVertices gives them.
     void SetColours(std::vector<uint8_t> rgb);
     // Whether the surface is drawn from buffer objects.
@@ -88,7 +106,8 @@ public:
 private:
     void Read(int x, int y, int w, int h, bool bgra, std::vector<uint8_t>* pixels) const;
     // Draws the surface's triangles from the mesh's arrays.
-    void DrawSurface(bool normals, bool colours, bool texcoords) const;
+    // indices: the triangles to draw, null for the whole mesh.
+    void DrawSurface(bool normals, bool colours, bool texcoords, const std::vector<uint32_t>* indices) const;
     void DrawSurfacePerVertex(bool normals, bool colours, bool texcoords) const;
     bool LoadBufferFunctions();
     void DeleteBuffers();
@@ -97,13 +116,20 @@ private:
     HDC dc_ = nullptr;
     HGLRC rc_ = nullptr;
     const TerrainMesh* mesh_ = nullptr;
+    const TerrainLod* lod_ = nullptr;
+    float detailPixels_ = 0.0f;
+    size_t triangleBudget_ = 0;
+    int (*levelPattern_)(int, int, int) = nullptr;
+    mutable LodSelection selection_;
+    mutable std::vector<uint32_t> frameIndices_;
     std::vector<uint8_t> colours_;
     SceneLook look_;
     bool gridLines_ = false;
     GLuint texture_ = 0;
     bool perVertex_ = false;
-    // Buffer objects: positions, normals, texcoords, colours, triangle indices, line indices.
-    enum { kPositions, kNormals, kTexcoords, kColours, kTriangles, kLines, kBufferCount };
+    // Buffer objects: positions, normals, texcoords, colours, triangle indices, line indices,
+    // the triangles of the current frame's levels.
+    enum { kPositions, kNormals, kTexcoords, kColours, kTriangles, kLines, kFrame, kBufferCount };
     GLuint buffers_[kBufferCount] = {};
     int bufferFunctions_ = -1;   // -1 not looked up, 0 absent, 1 present
 };

@@ -14,6 +14,7 @@
 #define IDM_RESET_VIEW        1102
 #define IDM_CLEAR_TEXTURE     1103
 #define IDM_GEOGRAPHIC        1104
+#define IDM_START_LAYERS      1105
 #define IDM_EXAGGERATE_1      1111
 #define IDM_EXAGGERATE_2      1112
 #define IDM_EXAGGERATE_5      1113

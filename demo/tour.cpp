@@ -531,6 +531,68 @@ double ChangedShare(const View& before, const View& after)
     return static_cast<double>(changed) / n;
 }
 
+// ---- a coast for the elevation steps ----------------------------------------------------------
+
+// Writes coast.asc and coast.prj (a plane in metres) into a folder of the temporary folder: 12 by
+// 9 km in 50 m cells, a sea floor down to about -320 m in the west, the coast winding north to
+// south, hills up to about 1,000 m in the east. Returns the grid's path, empty on failure.
+std::wstring WriteCoastGrid()
+{
+    wchar_t temp[MAX_PATH];
+    const DWORD t = GetTempPathW(MAX_PATH, temp);
+    if (t == 0 || t >= MAX_PATH)
+        return std::wstring();
+    const std::wstring dir = std::wstring(temp) + L"oroscape_tour";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const int cols = 241, rows = 181;
+    const double cell = 50.0;
+    std::string text = "ncols 241\nnrows 181\nxllcorner 500000\nyllcorner 4400000\ncellsize 50\nNODATA_value -9999\n";
+    char value[32];
+    for (int r = 0; r < rows; ++r) {
+        const double y = (rows - 1 - r) * cell / 1000.0;   // km north of the southern edge
+        const double coast = 4.8 + 1.0 * std::sin(y * 0.9) + 0.5 * std::sin(y * 2.3);
+        for (int c = 0; c < cols; ++c) {
+            const double x = c * cell / 1000.0;
+            const double d = x - coast;   // km east of the shore line
+            const double h = d < 0.0 ? -320.0 * (1.0 - std::exp(d / 1.6))
+                                     : 950.0 * (1.0 - std::exp(-d / 2.8)) +
+                                           140.0 * std::sin(x * 1.4 + 0.5) * std::cos(y * 1.2) * (1.0 - std::exp(-d / 0.8));
+            std::snprintf(value, sizeof value, c + 1 < cols ? "%.1f " : "%.1f\n", h);
+            text += value;
+        }
+    }
+    const char prj[] = "PROJCS[\"WGS 84 / UTM zone 50N\",GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\",6378137,"
+                       "298.257223563]],PRIMEM[\"Greenwich\",0],UNIT[\"degree\",0.0174532925199433]],PROJECTION["
+                       "\"Transverse_Mercator\"],PARAMETER[\"central_meridian\",117],PARAMETER[\"scale_factor\",0.9996],"
+                       "PARAMETER[\"false_easting\",500000],UNIT[\"metre\",1]]\n";
+    auto write = [](const std::wstring& path, const char* data, size_t size) {
+        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (f == INVALID_HANDLE_VALUE)
+            return false;
+        DWORD written = 0;
+        const bool ok = WriteFile(f, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+        CloseHandle(f);
+        return ok;
+    };
+    const std::wstring grid = dir + L"\\coast.asc";
+    if (!write(grid, text.data(), text.size()) || !write(dir + L"\\coast.prj", prj, sizeof prj - 1))
+        return std::wstring();
+    return grid;
+}
+
+// The vertical extent of the drawn surface, in frame units.
+float ReliefInFrame(const TerrainMesh& mesh)
+{
+    float lo = 0.0f, hi = 0.0f;
+    const size_t n = static_cast<size_t>(mesh.cols) * mesh.rows;
+    for (size_t v = 0; v < n; ++v) {
+        const float y = mesh.positions[v * 3 + 1];
+        lo = v == 0 ? y : std::min(lo, y);
+        hi = v == 0 ? y : std::max(hi, y);
+    }
+    return hi - lo;
+}
+
 // ---- the steps -------------------------------------------------------------------------------
 
 struct Tour {
@@ -538,6 +600,9 @@ struct Tour {
     std::wstring dir;
     int failures = 0;
     int notDone = 0;
+    std::wstring coastPath;        // the elevation steps' grid
+    float reliefAtTrueScale = 0.0f;
+    View coastView;
 
     std::wstring Path(const wchar_t* name) const { return dir + L"\\" + name + L".png"; }
 
@@ -1054,6 +1119,111 @@ struct Tour {
         if (wrong != 0)
             Failure(L"导出的调色板与分层颜色不符");
     }
+
+    // An elevation model across sea level, as a user opens one: start-up layers, no texture.
+    void DemSeaLevel()
+    {
+        TourLog(L"[高程数据] 海岸: 海底与陆地, 真实比例");
+        HWND w = viewer.Window();
+        SendMessageW(w, WM_COMMAND, MAKEWPARAM(IDM_CLEAR_TEXTURE, 0), 0);
+        SendMessageW(w, WM_COMMAND, MAKEWPARAM(IDM_START_LAYERS, 0), 0);
+        // The sky and the air as at start-up (the model sheet's step left a blue sky and haze),
+        // handed to the host as the sheet's Apply does.
+        if (viewer.HasModelSheet()) {
+            const SceneLook start;
+            _SetBackColor_(viewer.ModelSheet(), &start.backColor);
+            _SetFogDensity_(viewer.ModelSheet(), start.fogDensity);
+            SendMessageW(w, WM_MODEL_APPLY, MCF_BACK_COLOR | MCF_FOG_DENSITY, 0);
+        }
+        coastPath = WriteCoastGrid();
+        if (coastPath.empty())
+            return Failure(L"无法写入海岸高程数据");
+        if (!viewer.OpenGrid(coastPath))
+            return Failure(L"无法打开 " + coastPath);
+        Pump(200);
+        const TerrainMesh& mesh = viewer.Mesh();
+        const GroundScale& ground = viewer.Ground();
+        // True scale: 12 x 9 km on the ground, the relief in the same units as the ground.
+        const float relief = ReliefInFrame(mesh);
+        const float expected = (mesh.highest - mesh.lowest) / 12000.0f * 2.0f;
+        const bool scaleOk = viewer.Exaggeration() == 1.0f && !viewer.Geographic() &&
+                             std::fabs(ground.widthKm - 12.0) < 0.01 && std::fabs(ground.heightKm - 9.0) < 0.01 &&
+                             std::fabs(relief - expected) < expected * 0.01f;
+        TourLog(Format(L"  %.1f x %.1f 千米 (平面), 高程 %.1f - %.1f 米, 垂直 x%g, 起伏 %.4f (应为 %.4f) -> %ls", ground.widthKm,
+                       ground.heightKm, mesh.lowest, mesh.highest, static_cast<double>(viewer.Exaggeration()), relief,
+                       expected, scaleOk ? L"通过" : L"未通过"));
+        if (!scaleOk)
+            Failure(L"海岸没有以真实比例显示");
+        // Sea level is a layer boundary; the layers below it are blue, those above land colours.
+        const HeightColorInfo& layering = viewer.Layering();
+        std::vector<Rgb8> water, land;
+        bool boundary = false, blue = true;
+        for (int i = 0; i < layering.nLayers; ++i) {
+            const Rgb8 c = {static_cast<uint8_t>(layering.wColor[i].r >> 8), static_cast<uint8_t>(layering.wColor[i].g >> 8),
+                            static_cast<uint8_t>(layering.wColor[i].b >> 8)};
+            if (layering.fLimit[i][1] <= 0.0f) {
+                water.push_back(c);
+                blue = blue && c.b > c.r && c.b > c.g;
+            } else {
+                land.push_back(c);
+            }
+            boundary = boundary || (layering.fLimit[i][1] == 0.0f && i + 1 < layering.nLayers && layering.fLimit[i + 1][0] == 0.0f);
+        }
+        // What the view shows: the sea in water colours, the land in land colours.
+        std::vector<uint8_t> flat;
+        int fw = 0, fh = 0;
+        viewer.RenderOffscreen(RenderMode::Flat, &flat, &fw, &fh);
+        viewer.RenderNow();
+        const PaletteMatch sea = MatchPalette(flat.data(), fw, fh, kFlatBackground, water, 2);
+        const PaletteMatch dry = MatchPalette(flat.data(), fw, fh, kFlatBackground, land, 2);
+        const double seaShare = sea.covered ? static_cast<double>(sea.matched) / sea.covered : 0.0;
+        const double landShare = dry.covered ? static_cast<double>(dry.matched) / dry.covered : 0.0;
+        const bool coastOk = boundary && blue && !water.empty() && !land.empty() && sea.covered > 10000 &&
+                             seaShare >= 0.2 && landShare >= 0.2 && seaShare + landShare >= 0.98;
+        TourLog(Format(L"  分层: 水下 %zu 层 (蓝色 %ls), 陆地 %zu 层, 0 米为分层界线 %ls; 视图: 海 %.1f%%, 陆地 %.1f%% -> %ls",
+                       water.size(), blue ? L"是" : L"否", land.size(), boundary ? L"是" : L"否", 100.0 * seaShare,
+                       100.0 * landShare, coastOk ? L"通过" : L"未通过"));
+        if (!coastOk)
+            Failure(L"海平面上下没有分别以水体和陆地颜色显示");
+        Picture(L"tour_22_dem_sealevel");
+        reliefAtTrueScale = relief;
+        coastView = TakeView(viewer);
+    }
+
+    // The same coast at five times its height, from the view menu.
+    void DemExaggerated()
+    {
+        TourLog(L"[高程数据] 海岸: 垂直夸张 x5");
+        if (!(reliefAtTrueScale > 0.0f)) {
+            RemoveCoast();
+            return Failure(L"海岸高程数据没有打开");
+        }
+        SendMessageW(viewer.Window(), WM_COMMAND, MAKEWPARAM(IDM_EXAGGERATE_5, 0), 0);
+        Pump(200);
+        const float relief = ReliefInFrame(viewer.Mesh());
+        const View after = TakeView(viewer);
+        const double changed = ChangedShare(coastView, after);
+        const bool ok = viewer.Exaggeration() == 5.0f && std::fabs(relief - 5.0f * reliefAtTrueScale) < relief * 0.01f &&
+                        changed > 0.1;
+        TourLog(Format(L"  垂直 x%g, 起伏 %.4f (真实比例 %.4f 的 %.2f 倍), 视图像素变化 %.1f%% -> %ls",
+                       static_cast<double>(viewer.Exaggeration()), relief, reliefAtTrueScale, relief / reliefAtTrueScale,
+                       100.0 * changed, ok ? L"通过" : L"未通过"));
+        if (!ok)
+            Failure(L"垂直夸张 x5 没有显示在视图上");
+        Picture(L"tour_23_dem_exaggerated");
+        RemoveCoast();
+    }
+
+    // The coast's files and their folder, once the steps are done with them.
+    void RemoveCoast()
+    {
+        if (coastPath.empty())
+            return;
+        DeleteFileW(coastPath.c_str());
+        DeleteFileW((coastPath.substr(0, coastPath.size() - 4) + L".prj").c_str());
+        RemoveDirectoryW(coastPath.substr(0, coastPath.find_last_of(L'\\')).c_str());
+        coastPath.clear();
+    }
 };
 
 // ---- large tiles for the benchmark and the crack check -----------------------------------------
@@ -1089,10 +1259,16 @@ std::wstring WriteTestTile(const wchar_t* name, int side)
     return ok ? path : std::wstring();
 }
 
+// The crack check's levels: the finest and the coarsest in turn, like the squares of a board.
+int CheckerboardLevels(int chunkCol, int chunkRow, int levels)
+{
+    return (chunkCol + chunkRow) % 2 ? levels - 1 : 0;
+}
+
 // Renders the current terrain from straight above in flat colours and counts background pixels
 // inside its footprint (the polygon its outline projects to, two pixels in from the edge): a
 // crack between parts of the surface shows the background through. inside: pixels looked at.
-size_t BackgroundInsideFootprint(TerrainViewer& viewer, size_t* inside)
+size_t BackgroundInsideFootprint(TerrainViewer& viewer, size_t* inside, LodSelection* levels = nullptr)
 {
     OrbitCamera& camera = viewer.Camera();
     const OrbitCamera saved = camera;
@@ -1110,18 +1286,26 @@ size_t BackgroundInsideFootprint(TerrainViewer& viewer, size_t* inside)
     camera = saved;
     // The footprint: the polygon the mesh's outline projects to, filled row by row, keeping
     // two pixels clear of its edge.
+    // The outline is the one drawn: at each rim chunk's level when levels of detail were used.
     const TerrainMesh& mesh = viewer.Mesh();
-    std::vector<size_t> outline;
-    for (int c = 0; c < mesh.cols; ++c)
-        outline.push_back(static_cast<size_t>(c));
-    for (int r = 1; r < mesh.rows; ++r)
-        outline.push_back(static_cast<size_t>(r) * mesh.cols + mesh.cols - 1);
-    for (int c = mesh.cols - 2; c >= 0; --c)
-        outline.push_back(static_cast<size_t>(mesh.rows - 1) * mesh.cols + c);
-    for (int r = mesh.rows - 2; r > 0; --r)
-        outline.push_back(static_cast<size_t>(r) * mesh.cols);
+    const LodSelection& drawn = viewer.Scene().LastSelection();
+    if (levels)
+        *levels = drawn;
+    std::vector<uint32_t> outline;
+    if (!drawn.level.empty()) {
+        outline = LodRim(viewer.Lod(), mesh, drawn);
+    } else {
+        for (int c = 0; c < mesh.cols; ++c)
+            outline.push_back(static_cast<uint32_t>(c));
+        for (int r = 1; r < mesh.rows; ++r)
+            outline.push_back(static_cast<uint32_t>(r * mesh.cols + mesh.cols - 1));
+        for (int c = mesh.cols - 2; c >= 0; --c)
+            outline.push_back(static_cast<uint32_t>((mesh.rows - 1) * mesh.cols + c));
+        for (int r = mesh.rows - 2; r > 0; --r)
+            outline.push_back(static_cast<uint32_t>(r * mesh.cols));
+    }
     std::vector<double> px, py;
-    for (size_t v : outline) {
+    for (uint32_t v : outline) {
         GLdouble wx, wy, wz;
         gluProject(mesh.positions[v * 3], mesh.positions[v * 3 + 1], mesh.positions[v * 3 + 2], model, projection,
                    viewport, &wx, &wy, &wz);
@@ -1181,7 +1365,7 @@ int RunTour(TerrainViewer& viewer, const std::wstring& outDir)
     TourLog(L"terrainview 演示: Oroscape.dll 的每个对话框");
     Pump(800);   // the window shows its first frame
 
-    Tour tour{viewer, dir};
+    Tour tour{viewer, dir, 0, 0, std::wstring(), 0.0f, View()};
     TourLog(L"[开始] 色表 terrain 分层");
     tour.Picture(L"tour_01_viewer");
     tour.HeightColorTable();
@@ -1192,6 +1376,8 @@ int RunTour(TerrainViewer& viewer, const std::wstring& outDir)
     tour.TextureParameters();
     tour.RecordAndPlay();
     tour.RampImportExport();
+    tour.DemSeaLevel();
+    tour.DemExaggerated();
 
     TourLog(Format(L"[结束] 失败 %d 项, 尚未完成的导出 %d 项: %ls", tour.failures, tour.notDone,
                    tour.failures == 0 ? L"演示成功" : L"演示失败"));
@@ -1230,23 +1416,35 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
         return ms(kernel) + ms(user);
     };
     // One camera orbit of frames; the median frame time and its spread.
+    // Triangles: the median a frame drew (the whole mesh when no levels were chosen).
     struct Orbit {
         double median, slowest, cpu;
+        size_t triangles;
+        float bound;   // the median error bound the levels kept, in pixels
     };
     auto orbit = [&](int frames) {
         std::vector<double> times;
+        std::vector<size_t> triangles;
+        std::vector<float> bounds;
         viewer.RenderNow();   // warm-up
         const double cpuStart = cpuMs();
         for (int i = 0; i < frames; ++i) {
             viewer.Camera().yaw += 360.0f / frames;
             viewer.Camera().Clamp();
             times.push_back(viewer.RenderNow());
+            const LodSelection& drawn = viewer.Scene().LastSelection();
+            triangles.push_back(drawn.level.empty() ? viewer.Mesh().indices.size() / 3 : drawn.triangles);
+            bounds.push_back(drawn.errorPixels);
         }
         Orbit o;
         o.cpu = (cpuMs() - cpuStart) / frames;
         std::sort(times.begin(), times.end());
+        std::sort(triangles.begin(), triangles.end());
         o.median = times[times.size() / 2];
         o.slowest = times.back();
+        o.triangles = triangles[triangles.size() / 2];
+        std::sort(bounds.begin(), bounds.end());
+        o.bound = bounds[bounds.size() / 2];
         return o;
     };
     const TerrainMesh& mesh = viewer.Mesh();
@@ -1257,11 +1455,25 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
     line("terrainview_fps_per_vertex_baseline: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms "
          "a frame; 60-frame orbit, %dx%d mesh drawn one glVertex call at a time, %dx%d view, %s)",
          1000.0 / plain.median, plain.median, plain.slowest, plain.cpu, mesh.cols, mesh.rows, w, h, gpu.c_str());
+    // The whole mesh from buffer objects, then the levels of detail the viewer draws.
+    const float detail = viewer.Scene().DetailPixels();
+    const size_t budget = viewer.Scene().TriangleBudget();
+    viewer.Scene().SetDetail(0.0f, 0);
+    const Orbit whole = orbit(60);
+    viewer.Scene().SetDetail(detail, budget);
+    const char* from = viewer.Scene().Buffered() ? "buffer objects" : "vertex arrays";
+    line("terrainview_fps_whole_mesh: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms a frame; "
+         "60-frame orbit, all %zu triangles of the %dx%d sample from %s, %dx%d view, %s) ratio %.2f of the per-vertex "
+         "baseline's time",
+         1000.0 / whole.median, whole.median, whole.slowest, whole.cpu, whole.triangles, mesh.cols, mesh.rows, from, w, h,
+         gpu.c_str(), whole.median / plain.median);
     const Orbit sample = orbit(240);
     line("terrainview_fps: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms a frame; "
-         "240-frame orbit of the %dx%d sample from %ls, %dx%d view, %s) ratio %.2f of the per-vertex baseline's time",
-         1000.0 / sample.median, sample.median, sample.slowest, sample.cpu, mesh.cols, mesh.rows,
-         viewer.Scene().Buffered() ? L"buffer objects" : L"vertex arrays", w, h, gpu.c_str(), sample.median / plain.median);
+         "240-frame orbit of the %dx%d sample from %s, levels of detail: median %zu triangles a frame, error bound "
+         "%.1f px (asked %.1f px, budget %zu); %dx%d view, %s) ratio %.2f of the per-vertex baseline's time",
+         1000.0 / sample.median, sample.median, sample.slowest, sample.cpu, mesh.cols, mesh.rows, from, sample.triangles,
+         static_cast<double>(sample.bound), static_cast<double>(detail), budget, w, h, gpu.c_str(),
+         sample.median / plain.median);
 
     // WM_MODEL_APPLY to the re-rendered frame: the host's handler reads the changed values
     // through the accessors and draws, as it does for the sheet's Apply button.
@@ -1315,11 +1527,12 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
         size_t inside = 0;
         const size_t holes = BackgroundInsideFootprint(viewer, &inside);
         line("terrainview_fps_%d: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms a frame; "
-             "120-frame orbit, drawn from every %d%s sample (%dx%d mesh), true scale; from above %zu background pixels "
+             "120-frame orbit, drawn from every %d%s sample (%dx%d mesh, %zu triangles) with levels of detail: median "
+             "%zu triangles a frame, error bound %.1f px; true scale, start-up layers; from above %zu background pixels "
              "among %zu inside the footprint)",
              tile.side, 1000.0 / o.median, o.median, o.slowest, o.cpu, mesh.step,
-             mesh.step == 1 ? "st" : mesh.step == 2 ? "nd" : mesh.step == 3 ? "rd" : "th", mesh.cols, mesh.rows, holes,
-             inside);
+             mesh.step == 1 ? "st" : mesh.step == 2 ? "nd" : mesh.step == 3 ? "rd" : "th", mesh.cols, mesh.rows,
+             mesh.indices.size() / 3, o.triangles, static_cast<double>(o.bound), holes, inside);
         if (holes != 0 || inside < 10000)
             status = 1;
     }
@@ -1345,16 +1558,28 @@ int RunCrackCheck(TerrainViewer& viewer)
         return 1;
     }
     DeleteFileW(path.c_str());
+    // Each factor twice: levels by distance as the viewer draws them, then a checkerboard of the
+    // finest and the coarsest level, so that every seam joins chunks of different levels.
     int failures = 0;
     for (float factor : {1.0f, 10.0f}) {
         viewer.SetExaggeration(factor);
-        size_t inside = 0;
-        const size_t holes = BackgroundInsideFootprint(viewer, &inside);
-        const bool ok = holes == 0 && inside >= 10000;
-        TourLog(Format(L"裂缝检查 %dx%d 网格 (每 %d 个采样取 1), 垂直 x%g: 地形范围内 %zu 个像素, 其中背景色 %zu 个 -> %ls",
-                       viewer.Mesh().cols, viewer.Mesh().rows, viewer.Mesh().step, static_cast<double>(factor), inside,
-                       holes, ok ? L"通过" : L"未通过"));
-        failures += ok ? 0 : 1;
+        for (bool checkerboard : {false, true}) {
+            viewer.Scene().SetLevelPattern(checkerboard ? CheckerboardLevels : nullptr);
+            size_t inside = 0;
+            LodSelection drawn;
+            const size_t holes = BackgroundInsideFootprint(viewer, &inside, &drawn);
+            viewer.Scene().SetLevelPattern(nullptr);
+            std::wstring levels;
+            for (int k = 0; k < viewer.Lod().levels; ++k)
+                levels += Format(L" %d", static_cast<int>(std::count(drawn.level.begin(), drawn.level.end(), k)));
+            const bool ok = holes == 0 && inside >= 10000 && !drawn.level.empty();
+            TourLog(Format(L"裂缝检查 %dx%d 网格 (每 %d 个采样取 1), 垂直 x%g, %ls: 各级地块数%ls, 三角形 %zu; 地形范围内 %zu "
+                           L"个像素, 其中背景色 %zu 个 -> %ls",
+                           viewer.Mesh().cols, viewer.Mesh().rows, viewer.Mesh().step, static_cast<double>(factor),
+                           checkerboard ? L"最细与最粗相间" : L"按距离分级", levels.c_str(), drawn.triangles, inside,
+                           holes, ok ? L"通过" : L"未通过"));
+            failures += ok ? 0 : 1;
+        }
     }
     return failures == 0 ? 0 : 1;
 }

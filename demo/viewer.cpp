@@ -28,6 +28,10 @@ const ULONGLONG kMaxGridFileBytes = 1024ull << 20;
 // Most vertices the drawn surface holds on a side: larger grids are drawn from every
 // n-th sample (a 1201 x 1201 SRTM tile from every second, a 3601 x 3601 one from every fourth).
 const int kMaxMeshSide = 1025;
+// Level of detail: the largest height error a part of the surface may show, in pixels, and the
+// most triangles a frame takes (the bound is raised as far as needed to keep within it).
+const float kDetailPixels = 2.0f;
+const size_t kTriangleBudget = 32000;
 // The recorded orbit: frames, rate and picture size.
 const int kOrbitFrames = 48;
 const int kOrbitFps = 12;
@@ -236,7 +240,8 @@ bool TerrainViewer::Create(HINSTANCE instance, const Options& options, int showC
         MessageBoxW(hwnd_, (L"无法创建 OpenGL 绘图环境: " + error).c_str(), kAppTitle, MB_ICONERROR);
         return false;
     }
-    scene_.SetMesh(&mesh_);
+    scene_.SetMesh(&mesh_, &lod_);
+    scene_.SetDetail(kDetailPixels, kTriangleBudget);
     scene_.SetLook(look_);
 
     // The model sheet lives as long as the window; the library keeps hostWnd_'s address.
@@ -351,10 +356,14 @@ bool TerrainViewer::RebuildMesh()
     scale.exaggeration = exaggeration_;
     scale.maxSide = kMaxMeshSide;
     TerrainMesh mesh;
-    if (!BuildTerrainMesh(grid_, scale, &mesh))
+    TerrainLod lod;
+    if (!BuildTerrainMesh(grid_, scale, &mesh) || !BuildTerrainLod(mesh, LodChunkCells(mesh.cols, mesh.rows), &lod))
         return false;
     mesh_ = std::move(mesh);
-    scene_.SetMesh(&mesh_);
+    lod_ = std::move(lod);
+    scene_.SetMesh(&mesh_, &lod_);
+    if (!layers_.empty())
+        Recolour();   // the same colours, and the levels learn where they step
     return true;
 }
 
@@ -482,6 +491,17 @@ void TerrainViewer::InitStartLayers()
     layering_.szName[0] = '\0';   // custom layers: the dialog opens on these
 }
 
+void TerrainViewer::UseStartLayers()
+{
+    startLayers_ = true;
+    if (grid_.z.empty())
+        return;
+    InitStartLayers();
+    Recolour();
+    UpdateStatus();
+    RenderNow();
+}
+
 void TerrainViewer::InitLayersFromTable(const char* name)
 {
     LayerColor colors[OROSCAPE_MAX_LAYERS];
@@ -521,6 +541,7 @@ void TerrainViewer::Recolour()
     const uint8_t none[3] = {128, 128, 128};
     std::vector<uint8_t> rgb;
     ColourVertices(mesh_.heights, layers_.data(), n, none, &rgb);
+    SetLodColours(&lod_, mesh_, rgb);   // where colours step, the levels keep them in place
     scene_.SetColours(std::move(rgb));
 }
 
@@ -1062,6 +1083,9 @@ void TerrainViewer::OnCommand(int id)
     case IDM_RESET_VIEW:
         ResetView();
         RenderNow();
+        break;
+    case IDM_START_LAYERS:
+        UseStartLayers();
         break;
     case IDM_EXAGGERATE_1: SetExaggeration(1.0f); break;
     case IDM_EXAGGERATE_2: SetExaggeration(2.0f); break;

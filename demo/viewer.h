@@ -62,8 +62,12 @@ public:
     bool Geographic() const { return geographic_; }
     const GroundScale& Ground() const { return ground_; }
     const TerrainMesh& Mesh() const { return mesh_; }
+    const TerrainLod& Lod() const { return lod_; }
     const HeightColorInfo& Layering() const { return layering_; }
     GlScene& Scene() { return scene_; }
+    // Back to the host's start-up layers (sea level on a layer boundary) for the current grid
+    // and each grid opened after, until the user confirms layers of their own.
+    void UseStartLayers();
     // _SetHeightColorDlg on the current layering; recolours on OK. Returns the dialog result.
     int EditHeightColors();
     // _ShowModelDialog; false when there is no model sheet.
@@ -160,6 +164,7 @@ private:
 
     AscGrid grid_;
     TerrainMesh mesh_;
+    TerrainLod lod_;               // the mesh's levels of detail
     GlScene scene_;
     SceneLook look_;
     OrbitCamera camera_;
