@@ -14,6 +14,7 @@
 
 #include "demo/terrainview_res.h"
 #include "demo/viewer.h"
+#include "demo/wintext.h"
 #include "heightcolor/colortable.h"
 #include "ramps/ramp.h"
 
@@ -26,97 +27,7 @@ namespace {
 const wchar_t kAppTitle[] = L"三维地形浏览";
 const ULONGLONG kMaxRampFileBytes = 16u << 20;
 
-std::wstring Format(const wchar_t* format, ...)
-{
-    wchar_t text[2048];
-    va_list args;
-    va_start(args, format);
-    vswprintf(text, 2048, format, args);
-    va_end(args);
-    return text;
-}
-
-std::wstring Wide(const std::string& utf8)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    if (n <= 0)
-        return std::wstring();
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], n);
-    w.resize(static_cast<size_t>(n - 1));
-    return w;
-}
-
-std::string Utf8(const std::wstring& w)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return std::string();
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], n, nullptr, nullptr);
-    s.resize(static_cast<size_t>(n - 1));
-    return s;
-}
-
-// Text in the system code page; false when a character has no place there.
-bool ToAnsi(const std::wstring& w, std::string* out)
-{
-    if (w.empty()) {
-        out->clear();
-        return true;
-    }
-    BOOL lossy = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.c_str(), -1, nullptr, 0, nullptr, &lossy);
-    if (n <= 0 || lossy)
-        return false;
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.c_str(), -1, &s[0], n, nullptr, &lossy);
-    s.resize(static_cast<size_t>(n - 1));
-    *out = s;
-    return !lossy;
-}
-
 bool LeadByte(unsigned char b) { return IsDBCSLeadByte(b) != 0; }
-
-std::wstring FileTitle(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-std::wstring Stem(const std::wstring& path)
-{
-    std::wstring t = FileTitle(path);
-    const size_t dot = t.find_last_of(L'.');
-    return dot == std::wstring::npos || dot == 0 ? t : t.substr(0, dot);
-}
-
-bool ReadFileBytes(const std::wstring& path, std::string* bytes, std::wstring* why)
-{
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
-    if (f == INVALID_HANDLE_VALUE) {
-        *why = L"无法打开文件";
-        return false;
-    }
-    LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(f, &size) != 0;
-    if (ok && static_cast<ULONGLONG>(size.QuadPart) > kMaxRampFileBytes) {
-        *why = L"文件过大 (超过 16 MB)";
-        ok = false;
-    } else if (ok) {
-        bytes->resize(static_cast<size_t>(size.QuadPart));
-        DWORD got = 0;
-        ok = bytes->empty() || (ReadFile(f, &(*bytes)[0], static_cast<DWORD>(bytes->size()), &got, nullptr) &&
-                                got == bytes->size());
-        if (!ok)
-            *why = L"读取文件失败";
-    } else {
-        *why = L"读取文件失败";
-    }
-    CloseHandle(f);
-    return ok;
-}
 
 // Writes the whole file or none of it.
 bool WriteFileBytes(const wchar_t* path, const void* data, size_t size)
@@ -269,12 +180,14 @@ bool TerrainViewer::ImportRamp(const std::wstring& chosen)
     }
 
     // The ramp, as lutconv reads it: text decoded, format told by extension, header or keyword.
-    std::string bytes, text;
+    std::vector<char> file;
     std::wstring why;
-    if (!ReadFileBytes(path, &bytes, &why)) {
+    if (!ReadWholeFile(path, kMaxRampFileBytes, &file, &why)) {
         Warn(Format(L"无法读取色带文件 %ls: %ls。", path.c_str(), why.c_str()));
         return false;
     }
+    const std::string bytes(file.begin(), file.end());
+    std::string text;
     ramps::Ramp ramp;
     ramps::Report report;
     if (ramps::FormatFromExtension(Utf8(path)) == ramps::Format::Lut ||

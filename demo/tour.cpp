@@ -23,6 +23,7 @@
 #include "demo/terrainview_res.h"
 #include "demo/viewcheck.h"
 #include "demo/viewer.h"
+#include "demo/wintext.h"
 #include "ramps/ramp.h"
 #include "support/capture.h"
 
@@ -33,15 +34,6 @@ namespace {
 std::mutex g_logLock;
 std::vector<std::wstring> g_pending;   // lines written before the file is open
 HANDLE g_logFile = INVALID_HANDLE_VALUE;
-
-std::string Utf8(const std::wstring& w)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<size_t>(std::max(n, 0)), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
-    return s;
-}
 
 void WriteLine(const std::wstring& line)
 {
@@ -54,16 +46,6 @@ void WriteLine(const std::wstring& line)
     } else {
         g_pending.push_back(line);
     }
-}
-
-std::wstring Format(const wchar_t* format, ...)
-{
-    wchar_t text[1024];
-    va_list args;
-    va_start(args, format);
-    vswprintf(text, 1024, format, args);
-    va_end(args);
-    return text;
 }
 
 bool OpenLog(const std::wstring& path)

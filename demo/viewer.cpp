@@ -13,6 +13,7 @@
 #include "demo/enviraster.h"
 #include "demo/recorder.h"
 #include "demo/terrainview_res.h"
+#include "demo/wintext.h"
 #include "support/capture.h"
 
 namespace {
@@ -44,42 +45,15 @@ double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
     return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
 }
 
-std::wstring FileTitle(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-std::wstring Format(const wchar_t* format, ...)
-{
-    wchar_t text[1024];
-    va_list args;
-    va_start(args, format);
-    vswprintf(text, 1024, format, args);
-    va_end(args);
-    return text;
-}
-
 // The library takes ANSI paths. A path with characters the code page cannot show is tried in
 // its short (8.3) form; false when neither works.
 bool ToAnsiPath(const std::wstring& path, std::string* out)
 {
-    auto convert = [](const std::wstring& w, std::string* a) {
-        BOOL lossy = FALSE;
-        const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.c_str(), -1, nullptr, 0, nullptr, &lossy);
-        if (n <= 0 || lossy)
-            return false;
-        std::string s(static_cast<size_t>(n), '\0');
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.c_str(), -1, &s[0], n, nullptr, &lossy);
-        s.resize(static_cast<size_t>(n - 1));
-        *a = s;
-        return !lossy;
-    };
-    if (convert(path, out) && out->size() < MAX_PATH)
+    if (ToAnsi(path, out) && out->size() < MAX_PATH)
         return true;
     wchar_t shortPath[MAX_PATH];
     const DWORD n = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
-    return n > 0 && n < MAX_PATH && convert(shortPath, out) && out->size() < MAX_PATH;
+    return n > 0 && n < MAX_PATH && ToAnsi(shortPath, out) && out->size() < MAX_PATH;
 }
 
 std::wstring FromAnsi(const char* text)
@@ -91,38 +65,6 @@ std::wstring FromAnsi(const char* text)
     MultiByteToWideChar(CP_ACP, 0, text, -1, &w[0], n);
     w.resize(static_cast<size_t>(n - 1));
     return w;
-}
-
-// Reads a whole file of at most limit bytes. error: why not, in the user's words.
-bool ReadWholeFile(const std::wstring& path, ULONGLONG limit, std::vector<char>* data, std::wstring* error)
-{
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) {
-        *error = L"无法打开文件";
-        return false;
-    }
-    LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(f, &size) != 0;
-    if (ok && static_cast<ULONGLONG>(size.QuadPart) > limit) {
-        *error = L"文件过大";
-        ok = false;
-    } else if (ok) {
-        data->resize(static_cast<size_t>(size.QuadPart));
-        size_t done = 0;
-        while (ok && done < data->size()) {
-            DWORD got = 0;
-            const DWORD want = static_cast<DWORD>(std::min<size_t>(data->size() - done, 1u << 24));
-            ok = ReadFile(f, data->data() + done, want, &got, nullptr) && got > 0;
-            done += got;
-        }
-        if (!ok)
-            *error = L"读取文件失败";
-    } else {
-        *error = L"读取文件失败";
-    }
-    CloseHandle(f);
-    return ok;
 }
 
 // What went wrong with a grid, in the program's words.
