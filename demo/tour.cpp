@@ -1430,7 +1430,7 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
         return o;
     };
     const TerrainMesh& mesh = viewer.Mesh();
-    // The plain way first: every vertex a call of its own, the full mesh of the sample.
+    // The plain way first: every vertex a call of its own, the full mesh of the grid.
     viewer.Scene().SetPerVertex(true);
     const Orbit plain = orbit(60);
     viewer.Scene().SetPerVertex(false);
@@ -1445,13 +1445,13 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
     viewer.Scene().SetDetail(detail, budget);
     const char* from = viewer.Scene().Buffered() ? "buffer objects" : "vertex arrays";
     line("terrainview_fps_whole_mesh: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms a frame; "
-         "60-frame orbit, all %zu triangles of the %dx%d sample from %s, %dx%d view, %s) ratio %.2f of the per-vertex "
+         "60-frame orbit, all %zu triangles of the %dx%d grid from %s, %dx%d view, %s) ratio %.2f of the per-vertex "
          "baseline's time",
          1000.0 / whole.median, whole.median, whole.slowest, whole.cpu, whole.triangles, mesh.cols, mesh.rows, from, w, h,
          gpu.c_str(), whole.median / plain.median);
     const Orbit sample = orbit(240);
     line("terrainview_fps: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms a frame; "
-         "240-frame orbit of the %dx%d sample from %s, levels of detail: median %zu triangles a frame, error bound "
+         "240-frame orbit of the %dx%d grid from %s, levels of detail: median %zu triangles a frame, error bound "
          "%.1f px (asked %.1f px, budget %zu); %dx%d view, %s) ratio %.2f of the per-vertex baseline's time",
          1000.0 / sample.median, sample.median, sample.slowest, sample.cpu, mesh.cols, mesh.rows, from, sample.triangles,
          static_cast<double>(sample.bound), static_cast<double>(detail), budget, w, h, gpu.c_str(),

@@ -167,12 +167,18 @@ bool TerrainViewer::Create(HINSTANCE instance, const Options& options, int showC
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINMENU);
     wc.lpszClassName = kWindowClass;
-    if (!RegisterClassExW(&wc))
+    // Without a window there is nobody to tell but the log (the scripted runs print it).
+    auto refuse = [this](const wchar_t* what) {
+        if (log_)
+            log_(Format(L"无法%ls (错误 %lu)", what, GetLastError()));
         return false;
+    };
+    if (!RegisterClassExW(&wc))
+        return refuse(L"注册主窗口类");
     hwnd_ = CreateWindowExW(0, kWindowClass, kAppTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 24, 16, 960, 720,
                             nullptr, nullptr, instance, this);
     if (!hwnd_)
-        return false;
+        return refuse(L"创建主窗口");
     status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd_,
                               nullptr, instance, nullptr);
     accel_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCEL));

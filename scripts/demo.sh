@@ -57,6 +57,8 @@ if [ -n "${DEM:-}" ]; then
       ;;
   esac
   grid=$(winepath -w "$grid")
+  # winepath started Wine without a display; the viewer must not join that session.
+  wineserver -w 2>/dev/null || true
 fi
 cd "dist/$arch"
 
