@@ -17,15 +17,23 @@ BEGIN_MESSAGE_MAP(CModelSheet, CPropertySheet)
 END_MESSAGE_MAP()
 
 CModelSheet::CModelSheet(const wchar_t* pszCaption, const OROSCAPE_HOSTWND* pHostWnd, UINT iSelectPage)
-    : CPropertySheet(pszCaption, nullptr, iSelectPage), m_pHostWnd(pHostWnd)
+    : CPropertySheet(pszCaption, nullptr, iSelectPage), m_pHostWnd(pHostWnd), m_pLightPage(nullptr),
+      m_pMaterialPage(nullptr), m_pFogPage(nullptr), m_wChangeMask(0)
 {
-    m_pLightPage = new CLightPage;
-    m_pMaterialPage = new CMaterialPage;
-    m_pFogPage = new CFogPage;
-    AddPage(m_pLightPage);
-    AddPage(m_pMaterialPage);
-    AddPage(m_pFogPage);
-    m_wChangeMask = 0;
+    try {
+        m_pLightPage = new CLightPage;
+        m_pMaterialPage = new CMaterialPage;
+        m_pFogPage = new CFogPage;
+        AddPage(m_pLightPage);
+        AddPage(m_pMaterialPage);
+        AddPage(m_pFogPage);
+    } catch (...) {
+        // A page that could not be made or added: the ones made so far go with the sheet.
+        delete m_pLightPage;
+        delete m_pMaterialPage;
+        delete m_pFogPage;
+        throw;
+    }
 }
 
 CModelSheet::~CModelSheet()

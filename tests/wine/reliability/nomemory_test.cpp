@@ -23,11 +23,26 @@
 namespace {
 
 std::atomic<bool> g_noMemory{false};
+std::atomic<int> g_failAt{0};    // the n-th allocation from now answers NULL (0: none does)
+std::atomic<long> g_live{0};     // the library's allocations not yet freed, while hooked
 void*(__cdecl* realMalloc)(size_t);
+void(__cdecl* realFree)(void*);
 
 void* __cdecl ScarceMalloc(size_t size)
 {
-    return g_noMemory ? nullptr : realMalloc(size);
+    if (g_noMemory || (g_failAt > 0 && --g_failAt == 0))
+        return nullptr;
+    void* p = realMalloc(size);
+    if (p)
+        ++g_live;
+    return p;
+}
+
+void __cdecl CountedFree(void* p)
+{
+    if (p)
+        --g_live;
+    realFree(p);
 }
 
 HMODULE Library() { return GetModuleHandleW(L"Oroscape.dll"); }
@@ -107,6 +122,39 @@ TEST(NoMemory, ADialogThatCannotGoOnEndsAndTheExportReportsIt)
     EXPECT_EQ(0, created);
     EXPECT_EQ(nullptr, none);
     EXPECT_EQ(1, _DeleteModelDialog(&sheet));
+}
+
+// Whichever allocation of the sheet's construction fails, what was made before it is freed.
+TEST(NoMemory, ASheetThatCannotBeMadeLeavesNothingAllocated)
+{
+    texparam::ImportHook mallocHook(Library(), "msvcrt.dll", "malloc", reinterpret_cast<void*>(&ScarceMalloc),
+                                    reinterpret_cast<void**>(&realMalloc));
+    texparam::ImportHook freeHook(Library(), "msvcrt.dll", "free", reinterpret_cast<void*>(&CountedFree),
+                                  reinterpret_cast<void**>(&realFree));
+    ASSERT_TRUE(mallocHook.Installed() && freeHook.Installed());
+    rel::ModelHost modelHost;
+    HMODELSHEET sheet = nullptr;
+    ASSERT_EQ(1, _CreateModelDialog(modelHost.Object(), &sheet));   // first use: the thread's state is made
+    ASSERT_EQ(1, _DeleteModelDialog(&sheet));
+    int failed = 0;
+    for (int n = 1; n <= 64; ++n) {
+        const long before = g_live;
+        g_failAt = n;
+        HMODELSHEET made = nullptr;
+        const short created = _CreateModelDialog(modelHost.Object(), &made);
+        const bool reached = g_failAt == 0;
+        g_failAt = 0;
+        if (created == 1) {   // every allocation answered (or the one that did not was done without)
+            EXPECT_EQ(1, _DeleteModelDialog(&made));
+            if (!reached)
+                break;
+            continue;
+        }
+        ++failed;
+        EXPECT_EQ(nullptr, made);
+        EXPECT_EQ(before, g_live.load()) << "allocation " << n << " failed: " << g_live - before << " left allocated";
+    }
+    EXPECT_GE(failed, 3) << "the sheet and its three pages are allocated";
 }
 
 }  // namespace
