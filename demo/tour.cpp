@@ -955,6 +955,7 @@ struct Tour {
         const FileBoxMemory memory;   // the file boxes' folder memory left as it was
         TourLog(L"[导入色带] dist/ramps/srtm.txt 铺到地形的高程范围, 另存为色表");
         SendMessageW(viewer.Window(), WM_COMMAND, MAKEWPARAM(IDM_CLEAR_TEXTURE, 0), 0);   // layers unobscured
+        StartupSky();   // and not paled by the model step's haze
         const std::wstring ramp = viewer.ShippedRampDir() + L"\\srtm.txt";
         const wchar_t* kTable = L"tour_srtm_sample";
         const std::string tablePath = TerrainViewer::TableFolder() + "\\HeightLut\\tour_srtm_sample.lut";
@@ -1102,6 +1103,18 @@ struct Tour {
             Failure(L"导出的调色板与分层颜色不符");
     }
 
+    // The sky and the air as at start-up (the model sheet's step left a blue sky and haze),
+    // handed to the host as the sheet's Apply does.
+    void StartupSky()
+    {
+        if (!viewer.HasModelSheet())
+            return;
+        const SceneLook start;
+        _SetBackColor_(viewer.ModelSheet(), &start.backColor);
+        _SetFogDensity_(viewer.ModelSheet(), start.fogDensity);
+        SendMessageW(viewer.Window(), WM_MODEL_APPLY, MCF_BACK_COLOR | MCF_FOG_DENSITY, 0);
+    }
+
     // An elevation model across sea level, as a user opens one: start-up layers, no texture.
     void DemSeaLevel()
     {
@@ -1109,14 +1122,7 @@ struct Tour {
         HWND w = viewer.Window();
         SendMessageW(w, WM_COMMAND, MAKEWPARAM(IDM_CLEAR_TEXTURE, 0), 0);
         SendMessageW(w, WM_COMMAND, MAKEWPARAM(IDM_START_LAYERS, 0), 0);
-        // The sky and the air as at start-up (the model sheet's step left a blue sky and haze),
-        // handed to the host as the sheet's Apply does.
-        if (viewer.HasModelSheet()) {
-            const SceneLook start;
-            _SetBackColor_(viewer.ModelSheet(), &start.backColor);
-            _SetFogDensity_(viewer.ModelSheet(), start.fogDensity);
-            SendMessageW(w, WM_MODEL_APPLY, MCF_BACK_COLOR | MCF_FOG_DENSITY, 0);
-        }
+        StartupSky();
         coastPath = WriteCoastGrid();
         if (coastPath.empty())
             return Failure(L"无法写入海岸高程数据");
