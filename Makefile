@@ -52,6 +52,8 @@ screens: deps
 	$(MAKE) build dist
 	@scripts/wineprefix.sh
 	OROSCAPE_SCREENS_DIR=$(CURDIR)/docs/screens OROSCAPE_TEST_JOBS=1 scripts/check.sh
+	@# The capture writes pixels uncompressed: pack them (lossless) for the documentation.
+	@if command -v mogrify >/dev/null 2>&1; then mogrify docs/screens/*.png; fi
 
 bench: deps
 	$(MAKE) i686 x86_64

@@ -370,6 +370,16 @@ TEST(Dpi, ChooserPaneAndButtonsFitTheDialog)
         EXPECT_FALSE(IntersectRect(&overlap, &rp, &rc)) << "pane over Cancel";
         EXPECT_FALSE(IntersectRect(&overlap, &ro, &rc)) << "Open over Cancel";
         EXPECT_FALSE(IntersectRect(&overlap, &rp, &rt)) << "pane over the type box";
+        if (ExpectedDpi() == 144) {   // a picture once the file list is up and everything painted
+            c.WaitFor([&] {
+                HWND view = ui::Ctx::FindItem(d, 1121);
+                return view && FindWindowExW(view, nullptr, L"SysListView32", nullptr);
+            }, "the file list");
+            c.Flush();
+            c.RunOnUi([&] { RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW); });
+            c.Flush();
+            ui::SaveScreenshotIfRequested(d, L"dpi150_chooser");
+        }
         c.Click(d, IDCANCEL);
     });
     EXPECT_EQ(0, s.Run([&] { return static_cast<int>(_SelectTextureFile(path)); }));
