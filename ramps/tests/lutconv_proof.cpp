@@ -224,7 +224,8 @@ void FilesReadBack(const std::string& table, const std::string& gridFile, float 
     for (const Out& o : outs) {
         const std::string path = work + "/" + o.file;
         const std::string range = o.percent ? "" : " --dem " + gridFile;
-        CHECK(Lutconv(table + range + " -o " + path + " " + o.args) == 0, "%s", o.file);
+        std::string err;
+        CHECK(Lutconv(table + range + " -o " + path + " " + o.args, &err) == 0, "%s: %s", o.file, err.c_str());
         ramps::Ramp back;
         if (!Load(path, o.format, &back)) {
             CHECK(false, "%s does not read back", o.file);
