@@ -386,8 +386,9 @@ TEST(RampHostLayers, ClippedToTheRangeClassesKeptSegmentsSampledInProportion)
         for (size_t i = 0; i < layers.size(); ++i) {
             const ramps::HostLayer& l = layers[i];
             EXPECT_LT(l.lower, l.upper) << i;
-            if (i + 1 < layers.size())
+            if (i + 1 < layers.size()) {
                 EXPECT_EQ(l.upper, layers[i + 1].lower) << i;
+            }
             Rgba mid;
             ColorAt(over, (static_cast<double>(l.lower) + l.upper) / 2, &mid);
             EXPECT_NEAR(l.r, mid.r, 0.5001) << i;
@@ -452,8 +453,9 @@ TEST(RampHostLayers, LayersOutAndBackIn)
         for (int i = 0; i < 4; ++i) {
             EXPECT_EQ(again[i].r, layers[i].r) << i;
             EXPECT_EQ(again[i].g, layers[i].g) << i;
-            if (i != 2 && i != 3)
+            if (i != 2 && i != 3) {
                 EXPECT_EQ(again[i].upper, layers[i].upper) << i;
+            }
         }
     }
 }
