@@ -660,7 +660,8 @@ TEST_F(Faults, TexParamWithoutAnOpenGLDriver)
     const rel::Levels after = rel::MeasureLevels();
     EXPECT_LE(after.gdi, before.gdi + 2) << "device contexts of the failed attempts were kept";
     EXPECT_EQ(before.windows, after.windows) << "the hidden window of a failed attempt stayed";
-    WNDCLASSEXW wc = {sizeof wc};
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
     EXPECT_FALSE(GetClassInfoExW(Library(), L"OroscapeTexParamGL", &wc)) << "the window class stayed registered";
 }
 
