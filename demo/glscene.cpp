@@ -147,10 +147,10 @@ bool GlScene::Create(HWND hwnd, std::wstring* error)
 bool GlScene::LoadBufferFunctions()
 {
     if (bufferFunctions_ < 0) {
-        glGenBuffersP = reinterpret_cast<GenBuffersFn>(wglGetProcAddress("glGenBuffers"));
-        glDeleteBuffersP = reinterpret_cast<DeleteBuffersFn>(wglGetProcAddress("glDeleteBuffers"));
-        glBindBufferP = reinterpret_cast<BindBufferFn>(wglGetProcAddress("glBindBuffer"));
-        glBufferDataP = reinterpret_cast<BufferDataFn>(wglGetProcAddress("glBufferData"));
+        glGenBuffersP = reinterpret_cast<GenBuffersFn>(reinterpret_cast<void*>(wglGetProcAddress("glGenBuffers")));
+        glDeleteBuffersP = reinterpret_cast<DeleteBuffersFn>(reinterpret_cast<void*>(wglGetProcAddress("glDeleteBuffers")));
+        glBindBufferP = reinterpret_cast<BindBufferFn>(reinterpret_cast<void*>(wglGetProcAddress("glBindBuffer")));
+        glBufferDataP = reinterpret_cast<BufferDataFn>(reinterpret_cast<void*>(wglGetProcAddress("glBufferData")));
         bufferFunctions_ = glGenBuffersP && glDeleteBuffersP && glBindBufferP && glBufferDataP ? 1 : 0;
     }
     return bufferFunctions_ == 1;
@@ -428,18 +428,10 @@ void GlScene::Render(const OrbitCamera& camera, int x, int y, int w, int h, Rend
         glDisable(GL_TEXTURE_2D);
         glColor3fv(c);
         glEnableClientState(GL_VERTEX_ARRAY);
-        if (buffers_[0]) {
-            glBindBufferP(GL_ARRAY_BUFFER, buffers_[kPositions]);
-            glVertexPointer(3, GL_FLOAT, 0, nullptr);
-            glBindBufferP(GL_ELEMENT_ARRAY_BUFFER, buffers_[kLines]);
-            glDrawElements(GL_LINES, static_cast<GLsizei>(mesh_->gridLines.size()), GL_UNSIGNED_INT, nullptr);
-            glBindBufferP(GL_ARRAY_BUFFER, 0);
-            glBindBufferP(GL_ELEMENT_ARRAY_BUFFER, 0);
-        } else {
-            glVertexPointer(3, GL_FLOAT, 0, mesh_->positions.data());
-            glDrawElements(GL_LINES, static_cast<GLsizei>(mesh_->gridLines.size()), GL_UNSIGNED_INT,
-                           mesh_->gridLines.data());
-        }
+        glVertexPointer(3, GL_FLOAT, 0, Source(kPositions, mesh_->positions.data()));
+        glDrawElements(GL_LINES, static_cast<GLsizei>(mesh_->gridLines.size()), GL_UNSIGNED_INT,
+                       Source(kLines, mesh_->gridLines.data()));
+        UnbindBuffers();
         glDisableClientState(GL_VERTEX_ARRAY);
     }
     glDisable(GL_SCISSOR_TEST);
@@ -449,47 +441,53 @@ void GlScene::DrawSurface(bool normals, bool colours, bool texcoords, const std:
 {
     if (perVertex_)
         return DrawSurfacePerVertex(normals, colours, texcoords);
-    const bool buffered = buffers_[0] != 0;
-    // From a buffer object the pointer is an offset into it.
-    auto source = [&](int buffer, const void* memory) -> const void* {
-        if (!buffered)
-            return memory;
-        glBindBufferP(buffer == kTriangles || buffer == kFrame ? GL_ELEMENT_ARRAY_BUFFER : GL_ARRAY_BUFFER, buffers_[buffer]);
-        return nullptr;
-    };
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, source(kPositions, mesh_->positions.data()));
+    glVertexPointer(3, GL_FLOAT, 0, Source(kPositions, mesh_->positions.data()));
     if (normals) {
         glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, 0, source(kNormals, mesh_->normals.data()));
+        glNormalPointer(GL_FLOAT, 0, Source(kNormals, mesh_->normals.data()));
     }
     if (colours) {
         glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(3, GL_UNSIGNED_BYTE, 0, source(kColours, colours_.data()));
+        glColorPointer(3, GL_UNSIGNED_BYTE, 0, Source(kColours, colours_.data()));
     }
     if (texcoords) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, 0, source(kTexcoords, mesh_->texcoords.data()));
+        glTexCoordPointer(2, GL_FLOAT, 0, Source(kTexcoords, mesh_->texcoords.data()));
     }
     if (indices) {
         // This frame's levels: handed over anew each frame, drawn with one call.
-        const void* offset = source(kFrame, indices->data());
-        if (buffered)
+        const void* offset = Source(kFrame, indices->data());
+        if (buffers_[0])
             glBufferDataP(GL_ELEMENT_ARRAY_BUFFER, static_cast<GlSizeiPtr>(indices->size() * sizeof(uint32_t)),
                           indices->empty() ? nullptr : indices->data(), GL_STREAM_DRAW);
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices->size()), GL_UNSIGNED_INT, offset);
     } else {
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh_->indices.size()), GL_UNSIGNED_INT,
-                       source(kTriangles, mesh_->indices.data()));
+                       Source(kTriangles, mesh_->indices.data()));
     }
-    if (buffered) {
-        glBindBufferP(GL_ARRAY_BUFFER, 0);
-        glBindBufferP(GL_ELEMENT_ARRAY_BUFFER, 0);
-    }
+    UnbindBuffers();
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+const void* GlScene::Source(int buffer, const void* memory) const
+{
+    if (!buffers_[0])
+        return memory;
+    const bool indices = buffer == kTriangles || buffer == kLines || buffer == kFrame;
+    glBindBufferP(indices ? GL_ELEMENT_ARRAY_BUFFER : GL_ARRAY_BUFFER, buffers_[buffer]);
+    return nullptr;
+}
+
+void GlScene::UnbindBuffers() const
+{
+    if (!buffers_[0])
+        return;
+    glBindBufferP(GL_ARRAY_BUFFER, 0);
+    glBindBufferP(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
 void GlScene::DrawSurfacePerVertex(bool normals, bool colours, bool texcoords) const

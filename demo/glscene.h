@@ -109,6 +109,10 @@ private:
     // indices: the triangles to draw, null for the whole mesh.
     void DrawSurface(bool normals, bool colours, bool texcoords, const std::vector<uint32_t>* indices) const;
     void DrawSurfacePerVertex(bool normals, bool colours, bool texcoords) const;
+    // Where an array pointer or glDrawElements reads `buffer` from: its buffer object, bound
+    // (the pointer is then an offset into it), or `memory` when the mesh is not in buffers.
+    const void* Source(int buffer, const void* memory) const;
+    void UnbindBuffers() const;
     bool LoadBufferFunctions();
     void DeleteBuffers();
 
