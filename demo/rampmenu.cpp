@@ -317,15 +317,9 @@ bool TerrainViewer::ExportRamp()
         path += filter.extension;   // typed without one
 
     // The layers as hard-stepped classes, each from its lower to its upper limit.
-    const int n = std::min<int>(OROSCAPE_MAX_LAYERS, std::max<int>(1, layering_.nLayers));
-    std::vector<ramps::HostLayer> layers(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        layers[i].lower = layering_.fLimit[i][0];
-        layers[i].upper = layering_.fLimit[i][1];
-        layers[i].r = static_cast<unsigned char>(layering_.wColor[i].r >> 8);
-        layers[i].g = static_cast<unsigned char>(layering_.wColor[i].g >> 8);
-        layers[i].b = static_cast<unsigned char>(layering_.wColor[i].b >> 8);
-    }
+    std::vector<ramps::HostLayer> layers;
+    for (const TerrainLayer& l : TerrainLayersOf(layering_))
+        layers.push_back(ramps::HostLayer{l.lower, l.upper, l.r, l.g, l.b});
     std::string text;
     ramps::Report report;
     if (!ramps::WriteRamp(filter.format, ramps::RampFromLayers(layers), true, mesh_.lowest, mesh_.highest, &text,
@@ -338,7 +332,7 @@ bool TerrainViewer::ExportRamp()
         Warn(Format(L"无法写入 %ls。", path.c_str()));
         return false;
     }
-    applyText_ = Format(L"已导出 %d 层 (%ls) 到 %ls", n, Wide(ramps::FormatName(filter.format)).c_str(),
+    applyText_ = Format(L"已导出 %d 层 (%ls) 到 %ls", static_cast<int>(layers.size()), Wide(ramps::FormatName(filter.format)).c_str(),
                         FileTitle(path).c_str());
     UpdateStatus();
     if (!report.warnings.empty())

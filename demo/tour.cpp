@@ -1015,15 +1015,11 @@ struct Tour {
             Failure(L"色表 tour_srtm_sample 没有保存为 256 层");
         } else {
             const float lo = viewer.Mesh().lowest, hi = viewer.Mesh().highest;
-            std::vector<TerrainLayer> layers(static_cast<size_t>(rec.nLayers));
-            for (int i = 0; i < rec.nLayers; ++i)
-                layers[i] = TerrainLayer{rec.fLimit[i][0], rec.fLimit[i][1], static_cast<uint8_t>(rec.wColor[i].r >> 8),
-                                         static_cast<uint8_t>(rec.wColor[i].g >> 8),
-                                         static_cast<uint8_t>(rec.wColor[i].b >> 8)};
+            const std::vector<TerrainLayer> layers = TerrainLayersOf(rec);
             int largest = 0;
             for (int i = 0; i < count; ++i) {
                 const float mid = lo + (hi - lo) * (i + 0.5f) / count;
-                const TerrainLayer& l = layers[LayerFor(layers.data(), rec.nLayers, mid)];
+                const TerrainLayer& l = layers[LayerFor(layers.data(), static_cast<int>(layers.size()), mid)];
                 largest = std::max({largest, std::abs((table[i].r >> 8) - l.r), std::abs((table[i].g >> 8) - l.g),
                                     std::abs((table[i].b >> 8) - l.b)});
             }

@@ -475,20 +475,26 @@ void TerrainViewer::InitLayersFromTable(const char* name)
     SpreadLayers(mesh_.lowest, mesh_.highest, layering_.nLayers, layering_.fLimit);
 }
 
+std::vector<TerrainLayer> TerrainLayersOf(const HeightColorInfo& record)
+{
+    const int n = std::min<int>(OROSCAPE_MAX_LAYERS, std::max<int>(1, record.nLayers));
+    std::vector<TerrainLayer> layers(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        layers[i].lower = record.fLimit[i][0];
+        layers[i].upper = record.fLimit[i][1];
+        layers[i].r = static_cast<uint8_t>(record.wColor[i].r >> 8);
+        layers[i].g = static_cast<uint8_t>(record.wColor[i].g >> 8);
+        layers[i].b = static_cast<uint8_t>(record.wColor[i].b >> 8);
+    }
+    return layers;
+}
+
 void TerrainViewer::Recolour()
 {
-    const int n = std::min<int>(OROSCAPE_MAX_LAYERS, std::max<int>(1, layering_.nLayers));
-    layers_.resize(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        layers_[i].lower = layering_.fLimit[i][0];
-        layers_[i].upper = layering_.fLimit[i][1];
-        layers_[i].r = static_cast<uint8_t>(layering_.wColor[i].r >> 8);
-        layers_[i].g = static_cast<uint8_t>(layering_.wColor[i].g >> 8);
-        layers_[i].b = static_cast<uint8_t>(layering_.wColor[i].b >> 8);
-    }
+    layers_ = TerrainLayersOf(layering_);
     const uint8_t none[3] = {128, 128, 128};
     std::vector<uint8_t> rgb;
-    ColourVertices(mesh_.heights, layers_.data(), n, none, &rgb);
+    ColourVertices(mesh_.heights, layers_.data(), static_cast<int>(layers_.size()), none, &rgb);
     SetLodColours(&lod_, mesh_, rgb);   // where colours step, the levels keep them in place
     scene_.SetColours(std::move(rgb));
 }

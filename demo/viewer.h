@@ -23,6 +23,9 @@
 const UINT WM_VIEWER_START = WM_APP + 1;      // runs the tour or the benchmark once the window is up
 const UINT WM_VIEWER_SNAPSHOT = WM_APP + 2;   // lParam: ViewerSnapshot*; sent by the tour's driver
 
+// The host's record as the renderer's layers: its first 1 to 256 layers, colours in 8 bits.
+std::vector<TerrainLayer> TerrainLayersOf(const HeightColorInfo& record);
+
 struct ViewerSnapshot {
     std::wstring path;    // PNG of the whole main window, the terrain rendered anew
     bool written = false;
