@@ -8,32 +8,41 @@
 #                 make demo DEM=path opens that elevation model (GDAL converts what is not .asc/.hgt)
 #   make soak     every export opened and closed 300 times under Wine, resource levels counted
 #   make fuzz     fuzz the parsers and name rules natively (clang, libFuzzer), a minute each
-.PHONY: all deps build native i686 x86_64 dist check screens bench demo clean wineprefix soak fuzz
+.PHONY: all deps build native i686 x86_64 configure-native configure-i686 configure-x86_64 dist check screens bench demo clean wineprefix soak fuzz
 
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-all: dist
+# `make` on a fresh machine installs what is missing first (as root; as another user it stops,
+# naming the packages and the command that installs them).
+all: deps
+	$(MAKE) dist
 
 deps:
 	@scripts/install-deps.sh
 
-build/native/CMakeCache.txt:
-	cmake -S . -B build/native $(CMAKE_FLAGS)
-# A cross tree configured with other toolchain files (an older compiler) is made anew.
-build/i686/CMakeCache.txt: cmake/toolchain-i686.cmake cmake/toolchain-mingw.cmake
-	rm -rf build/i686
-	cmake -S . -B build/i686 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake
-build/x86_64/CMakeCache.txt: cmake/toolchain-x86_64.cmake cmake/toolchain-mingw.cmake
-	rm -rf build/x86_64
-	cmake -S . -B build/x86_64 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake
+# A tree counts as configured when CMake wrote its Makefile, which it does only at the end of a
+# configuration that succeeded; a configuration that fails leaves no tree behind (a cache with no
+# compiler in it would make every later build fail). A cross tree configured with other toolchain
+# files (an older compiler) is made anew.
+B ?= build
+configure = rm -rf $(1); cmake -S . -B $(1) $(CMAKE_FLAGS) $(2) || { rm -rf $(1); exit 1; }
+$(B)/native/Makefile:
+	$(call configure,$(B)/native)
+$(B)/i686/Makefile: cmake/toolchain-i686.cmake cmake/toolchain-mingw.cmake
+	$(call configure,$(B)/i686,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake)
+$(B)/x86_64/Makefile: cmake/toolchain-x86_64.cmake cmake/toolchain-mingw.cmake
+	$(call configure,$(B)/x86_64,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake)
+configure-native: $(B)/native/Makefile
+configure-i686: $(B)/i686/Makefile
+configure-x86_64: $(B)/x86_64/Makefile
 
-native: build/native/CMakeCache.txt
-	cmake --build build/native -j $(JOBS)
-i686: build/i686/CMakeCache.txt
-	cmake --build build/i686 -j $(JOBS)
-x86_64: build/x86_64/CMakeCache.txt
-	cmake --build build/x86_64 -j $(JOBS)
+native: $(B)/native/Makefile
+	cmake --build $(B)/native -j $(JOBS)
+i686: $(B)/i686/Makefile
+	cmake --build $(B)/i686 -j $(JOBS)
+x86_64: $(B)/x86_64/Makefile
+	cmake --build $(B)/x86_64 -j $(JOBS)
 
 build: native i686 x86_64
 

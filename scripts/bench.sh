@@ -6,7 +6,9 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . scripts/display.sh
-export WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
+oroscape_root=$root
+. scripts/wineenv.sh
+ia32_detect
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 out=BENCHMARKS.md
 tmp=$(mktemp)
@@ -17,7 +19,7 @@ start_xvfb
   echo "# Benchmarks"
   echo
   echo "Written by \`make bench\` ($(date -u '+%Y-%m-%d %H:%M UTC')). Medians of repeated runs under Wine"
-  echo "$(wine --version 2>/dev/null) in Xvfb; ratios compare the library with a raw Win32 baseline measured"
+  echo "$("$OROSCAPE_WINE64_LOADER" --version 2>/dev/null) in Xvfb; ratios compare the library with a raw Win32 baseline measured"
   echo "in the same run. These are shared, noisy machines: read the ratios, not the absolute times."
   echo
   echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"
@@ -29,6 +31,12 @@ status=0
 for arch in i686 x86_64; do
   bin=build/$arch/bin
   [ -d "$bin" ] || continue
+  # Figures are taken where the processor runs the code: none under emulation.
+  if [ "$arch" = i686 ] && [ "$OROSCAPE_IA32" != native ]; then
+    echo "== i686 not measured: 32-bit x86 code does not run natively here ($OROSCAPE_IA32_HOW)"
+    continue
+  fi
+  wine_use "$arch"
   echo "## $arch" >> "$tmp"
   echo >> "$tmp"
   echo '| benchmark | figure |' >> "$tmp"
@@ -39,7 +47,7 @@ for arch in i686 x86_64; do
     args=()
     [ "$name" = terrainview ] && args=(--bench)
     echo "== $arch $name"
-    all=$(cd "$bin" && timeout 600 wine "./$name.exe" "${args[@]}" 2>/dev/null | tr -d '\r')
+    all=$(cd "$bin" && timeout 600 "$WINE" "./$name.exe" "${args[@]}" 2>/dev/null | tr -d '\r')
     lines=$(echo "$all" | grep -E '^ *[A-Za-z0-9_]+: ' | sed 's/^ *//')
     # A program that reports in sentences rather than "name: figure" lines: its lines as they are.
     [ -z "$lines" ] && lines=$(echo "$all" | grep -v '^ *$' | sed 's/^ */'"$name"': /')
@@ -55,7 +63,9 @@ for arch in i686 x86_64; do
   done
   echo >> "$tmp"
 done
-wineserver -k 2>/dev/null || true
+for arch in i686 x86_64; do
+  wine_runs "$arch" && wine_use "$arch" && wineserver -k 2>/dev/null || true
+done
 stop_xvfb
 mv "$tmp" "$out"
 echo "wrote $out"

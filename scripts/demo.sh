@@ -6,7 +6,8 @@
 #  - with DISPLAY set: runs dist/i686/terrainview.exe on that display;
 #    without: runs its scripted tour in Xvfb on a Wine virtual desktop (so captions are
 #    drawn), writing docs/screens/tour_*.png and tour_log.txt; fails when the tour does.
-# OROSCAPE_DEMO_ARCH=x86_64 runs the 64-bit build instead.
+# OROSCAPE_DEMO_ARCH=x86_64 runs the 64-bit build instead; so does a machine that runs no 32-bit
+# x86 code natively (scripts/wineenv.sh).
 # DEM=path (make demo DEM=path) opens that elevation model instead of the sample: an ESRI ASCII
 # grid or an SRTM .hgt tile as it is, anything else GDAL reads (GeoTIFF, ...) converted first
 # with gdal_translate -of AAIGrid -co FORCE_CELLSIZE=YES into build/dem/ (Debian's gdal-bin is
@@ -16,21 +17,26 @@ set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=${JOBS:-2}
+oroscape_root=$root
+. scripts/wineenv.sh
+ia32_detect
 arch=${OROSCAPE_DEMO_ARCH:-i686}
+if [ "$arch" = i686 ] && [ "$OROSCAPE_IA32" != native ]; then
+  echo "demo: 32-bit x86 code does not run natively here ($OROSCAPE_IA32_HOW): the x86_64 build runs"
+  arch=x86_64
+fi
 
 scripts/install-deps.sh
 
 # Only the targets the viewer needs (the test programs are left to make check).
 for a in i686 x86_64; do
-  if [ ! -f "build/$a/CMakeCache.txt" ]; then
-    cmake -S . -B "build/$a" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$a.cmake"
-  fi
+  make --no-print-directory "configure-$a"
   cmake --build "build/$a" -j "$jobs" --target terrainview Oroscape hubcore60 RimBase colortables demo_samples
 done
 scripts/layout-dist.sh
-scripts/wineprefix.sh
+scripts/wineprefix.sh "$arch"
 
-export WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
+wine_use "$arch"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -56,7 +62,7 @@ if [ -n "${DEM:-}" ]; then
       echo "demo: $DEM converted to $grid"
       ;;
   esac
-  grid=$(winepath -w "$grid")
+  grid=$("$WINE" winepath -w "$grid" | tr -d '\r')
   # winepath started Wine without a display; the viewer must not join that session.
   wineserver -w 2>/dev/null || true
 fi
@@ -65,26 +71,26 @@ cd "dist/$arch"
 if [ -n "$grid" ]; then
   if [ -n "${DISPLAY:-}" ]; then
     echo "demo: terrainview on $DISPLAY with $DEM"
-    exec env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine terrainview.exe "$grid"
+    exec env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$WINE" terrainview.exe "$grid"
   fi
   echo "demo: no display - terrainview opens $DEM in Xvfb and measures it"
   exec timeout -k 10 900 xvfb-run -a -s "-screen 0 1024x768x24" \
-    env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine terrainview.exe "$grid" --bench
+    env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$WINE" terrainview.exe "$grid" --bench
 fi
 
 if [ -n "${DISPLAY:-}" ]; then
   echo "demo: terrainview on $DISPLAY"
-  exec env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine terrainview.exe
+  exec env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$WINE" terrainview.exe
 fi
 
 out="$root/docs/screens"
 mkdir -p "$out"
 rm -f "$out"/tour_*.png "$out/tour_log.txt"
-winout=$(winepath -w "$out")
+winout=$("$WINE" winepath -w "$out" | tr -d '\r')
 echo "demo: no display - scripted tour in Xvfb, pictures in docs/screens/"
 # The desktop ends with the program; the bound only guards against a hang.
 timeout -k 10 900 xvfb-run -a -s "-screen 0 1024x768x24" \
-  env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine explorer /desktop=tour,1024x768 terrainview.exe --tour "$winout" \
+  env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$WINE" explorer /desktop=tour,1024x768 terrainview.exe --tour "$winout" \
   || true
 wineserver -w 2>/dev/null || true
 # The tour's PNG writer stores pixels uncompressed: pack them for the documentation.

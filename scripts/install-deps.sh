@@ -1,11 +1,12 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, when any is
 # missing. Needs root (apt-get); as another user it only reports what is missing.
+# qemu-user-static runs the i686 tests where the machine executes no 32-bit code (scripts/wineenv.sh).
 set -e
 PKGS="cmake make python3 g++ googletest locales
 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools clang lld llvm
 wine wine64 wine32:i386
-xvfb xauth fonts-wqy-microhei fonts-wine imagemagick gdal-bin
+xvfb xauth fonts-wqy-microhei fonts-wine imagemagick gdal-bin qemu-user-static
 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1-mesa-dri libglx-mesa0"
 
 # Locales the tests run under: Chinese (code page 936) and a Western one (1252).

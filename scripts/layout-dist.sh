@@ -28,7 +28,7 @@ for arch in i686 x86_64; do
   cp frame/Oroscape.def "$d/"
 done
 # lutconv for this machine (native build), and the text ramps for import into a host's layers.
-[ -f build/native/CMakeCache.txt ] || cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
+make --no-print-directory configure-native >/dev/null
 cmake --build build/native --target lutconv -j 2 >/dev/null
 mkdir -p dist/tools
 strip -o dist/tools/lutconv build/native/bin/lutconv

@@ -15,6 +15,9 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . scripts/display.sh
+oroscape_root=$root
+. scripts/wineenv.sh
+ia32_detect
 export OROSCAPE_SOAK_CYCLES="${OROSCAPE_SOAK_CYCLES:-300}"
 export OROSCAPE_TEST_TIMEOUT="${OROSCAPE_TEST_TIMEOUT:-7200}"
 builds=${SOAK_BUILD_DIRS:-build/i686 build/x86_64}
@@ -35,6 +38,10 @@ summary=()
 for dir in $builds; do
   arch=$(basename "$dir")
   exe="$dir/bin/reliability_soak_test.exe"
+  if [ "$arch" = i686 ] && [ "$OROSCAPE_IA32" != native ]; then
+    summary+=("$arch: not soaked, 32-bit x86 code does not run natively here ($OROSCAPE_IA32_HOW)")
+    continue
+  fi
   if [ ! -f "$exe" ]; then
     echo "soak: $exe is missing (build it first: make $arch)" >&2
     status=1
@@ -54,7 +61,9 @@ for dir in $builds; do
   fi
 done
 if [ "$own_display" = 1 ]; then
-  WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}" wineserver -k 2>/dev/null || true
+  for arch in i686 x86_64; do
+    wine_runs "$arch" && wine_use "$arch" && wineserver -k 2>/dev/null || true
+  done
   stop_xvfb
 fi
 

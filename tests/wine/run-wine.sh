@@ -3,14 +3,22 @@
 # emulator of the cross builds. Expects DISPLAY (the test run's Xvfb).
 # OROSCAPE_TEST_LANG overrides the locale (default zh_CN.UTF-8, code page 936).
 # OROSCAPE_TEST_DPI other than 96 runs the program in the prefix of that resolution,
-# <prefix>-DPI (made by scripts/wineprefix.sh DPI).
+# <prefix>-DPI (made by scripts/wineprefix.sh ARCH DPI).
+# The loader and prefix follow the program's architecture and what this machine executes
+# (scripts/wineenv.sh); a 32-bit program on a machine that runs no 32-bit code is skipped (77).
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-export WINEPREFIX="${OROSCAPE_WINEPREFIX:-$root/build/wineprefix}"
+oroscape_root=$(cd "$here/../.." && pwd)
+. "$oroscape_root/scripts/wineenv.sh"
+arch=$(pe_arch "$1") || { echo "run-wine.sh: $1 is no Windows program of i686 or x86_64" >&2; exit 1; }
+if ! wine_runs "$arch"; then
+  echo "skipped: $arch programs cannot run on this machine ($OROSCAPE_IA32_HOW)"
+  exit 77
+fi
+wine_use "$arch"
 if [ -n "${OROSCAPE_TEST_DPI:-}" ] && [ "$OROSCAPE_TEST_DPI" != 96 ]; then
   WINEPREFIX="$WINEPREFIX-$OROSCAPE_TEST_DPI"
   if [ ! -f "$WINEPREFIX/.oroscape-ready" ]; then
-    echo "run-wine.sh: no prefix at $OROSCAPE_TEST_DPI dpi ($WINEPREFIX): scripts/wineprefix.sh $OROSCAPE_TEST_DPI" >&2
+    echo "run-wine.sh: no prefix at $OROSCAPE_TEST_DPI dpi ($WINEPREFIX): scripts/wineprefix.sh $arch $OROSCAPE_TEST_DPI" >&2
     exit 1
   fi
 fi
@@ -28,4 +36,4 @@ dir=$(cd "$(dirname "$exe")" && pwd) || exit 1
 exe="$dir/$(basename "$exe")"
 cd "$dir" || exit 1
 # Bounded: a test that hangs is killed and fails rather than stalling the run.
-exec timeout -k 10 "${OROSCAPE_TEST_TIMEOUT:-300}" wine "$exe" "$@"
+exec timeout -k 10 "${OROSCAPE_TEST_TIMEOUT:-300}" "$WINE" "$exe" "$@"
