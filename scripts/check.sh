@@ -4,7 +4,7 @@
 #
 # It first decides what this machine executes of 32-bit x86 code (scripts/wineenv.sh) and says
 # so: natively, everything runs; where it runs no 32-bit code, i686 is proven under user-mode
-# emulation (qemu-i386, registered with binfmt_misc for this run only, as root), by the programs
+# emulation (qemu-i386 for this run only: scripts/wineenv.sh, scripts/emulated.sh), by the programs
 # that prove its ABI at run time (label abi) and the checks that need no Wine; where not even
 # that can run, by the checks that need no Wine alone. What could not run is counted as skipped.
 #   OROSCAPE_IA32=native|emulated|none   take that answer instead of asking the machine
@@ -42,7 +42,7 @@ for dpi in 144 192; do
 done
 if [ "$OROSCAPE_IA32" = emulated ]; then
   start=$(date +%s)
-  scripts/wineprefix.sh i686 || exit 1
+  scripts/emulated.sh scripts/wineprefix.sh i686 || exit 1
   echo "check: the i686 prefix is ready after $(( $(date +%s) - start )) s"
 fi
 
@@ -53,7 +53,7 @@ run_ctest() {
   local name=$1 dir=$2 out="$log/$1.log"
   shift 2
   echo "== $name tests"
-  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600 "$@" 2>&1 | tee "$out"
+  ${ctest_wrap:-} ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600 "$@" 2>&1 | tee "$out"
   local rc=${PIPESTATUS[0]}
   local line total bad skip
   line=$(grep -E "tests passed, [0-9]+ tests? failed out of [0-9]+" "$out" | tail -1)
@@ -92,23 +92,23 @@ not_run() {
 # the emulated run.
 run_wine_tests() {
   local arch=$1
-  run_ctest "$arch" "build/$arch" -LE 'realinput|abisubset'
-  run_ctest "$arch-input" "build/$arch" -L realinput --repeat until-pass:2
+  run_ctest "$arch" "build/$arch" -LE '^(realinput|abisubset)$'
+  run_ctest "$arch-input" "build/$arch" -L '^realinput$' --repeat until-pass:2
 }
 
 # i686 where it does not run natively. Under emulation Wine's 32-bit side takes most of a
 # minute to start each program, and dialogs are not shown reliably (qemu ends the program at
 # the first one), so the ABI programs run, each on its own.
 run_i686_elsewhere() {
-  run_ctest "i686-without-wine" build/i686 -LE wine
+  run_ctest "i686-without-wine" build/i686 -LE '^wine$'
   if [ "$OROSCAPE_IA32" = emulated ]; then
     local start
     start=$(date +%s)
-    run_ctest "i686-emulated" build/i686 -L abi -j 1
+    ctest_wrap=scripts/emulated.sh run_ctest "i686-emulated" build/i686 -L '^abi$' -j 1
     echo "check: the i686 programs under emulation took $(( $(date +%s) - start )) s"
-    not_run i686 build/i686 "they show windows, which do not run under emulation here" -L wine -LE abi
+    not_run i686 build/i686 "they show windows, which do not run under emulation here" -L '^wine$' -LE '^abi$'
   else
-    not_run i686 build/i686 "this machine runs no 32-bit x86 code" -L wine
+    not_run i686 build/i686 "this machine runs no 32-bit x86 code" -L '^wine$'
   fi
 }
 

@@ -4,9 +4,10 @@
 #   ia32_detect         sets OROSCAPE_IA32 to native | emulated | none and OROSCAPE_IA32_HOW (one
 #                       line saying why); an OROSCAPE_IA32 already set is kept, so the answer can be
 #                       forced (OROSCAPE_IA32=none runs the 64-bit-only way on any machine)
-#   ia32_emulate        on a machine that runs no 32-bit code: registers qemu-i386 with binfmt_misc
-#                       for this run (root only); ia32_restore puts back what was there before.
-#                       Callers trap EXIT INT TERM HUP to ia32_restore.
+#   ia32_emulate        on a machine that runs no 32-bit code: qemu-i386 runs them for this run
+#                       (below); commands that run 32-bit programs then go through
+#                       scripts/emulated.sh. ia32_restore puts back what the machine had before:
+#                       callers trap EXIT INT TERM HUP to it.
 #   wine_use ARCH       exports WINEPREFIX (and WINELOADER, WINEARCH where needed) for programs of
 #                       ARCH and sets WINE to the loader to call
 #   pe_arch FILE        prints i686 or x86_64, from the machine field of a PE file
@@ -56,7 +57,7 @@ ia32_detect() {
   fi
   entry=$(ia32_binfmt_entry)
   if [ -n "$entry" ] && [ "$(head -n1 "$binfmt_dir/$entry")" = enabled ]; then
-    OROSCAPE_IA32=emulated
+    OROSCAPE_IA32=emulated OROSCAPE_EMULATION=global
     OROSCAPE_IA32_HOW="binfmt_misc entry '$entry' hands 32-bit programs to $(sed -n 's/^interpreter //p' "$binfmt_dir/$entry")"
   elif [ ! -e /lib/ld-linux.so.2 ]; then
     OROSCAPE_IA32=none
@@ -68,17 +69,29 @@ ia32_detect() {
     OROSCAPE_IA32=none
     OROSCAPE_IA32_HOW="the kernel runs 64-bit code only (/lib/ld-linux.so.2: $(/lib/ld-linux.so.2 --version 2>&1 | head -n1 | sed 's/.*: //'))"
   fi
-  export OROSCAPE_IA32 OROSCAPE_IA32_HOW
+  export OROSCAPE_IA32 OROSCAPE_IA32_HOW OROSCAPE_EMULATION
 }
 
-# Registers qemu-i386 for this run. Returns 1 with the reason in OROSCAPE_IA32_HOW when it cannot.
+# Makes qemu-i386 run 32-bit programs for this run, and sets OROSCAPE_EMULATION to how:
+#   namespace  a binfmt_misc instance of the run's own, in a user namespace (scripts/emulated.sh
+#              runs each command there): nothing on the machine changes, not even for a moment;
+#   global     where the kernel has no such instances (before Linux 6.7), the machine's binfmt_misc,
+#              as root: an entry of the project's own (or someone's disabled one, enabled), undone
+#              by ia32_restore.
+# Returns 1 with the reason added to OROSCAPE_IA32_HOW when neither can be had.
 ia32_emulate() {
-  if [ "$(id -u)" != 0 ]; then
-    OROSCAPE_IA32_HOW="$OROSCAPE_IA32_HOW; not root, so no emulator can be registered"
-    return 1
-  fi
   if [ ! -x "$OROSCAPE_QEMU_I386" ]; then
     OROSCAPE_IA32_HOW="$OROSCAPE_IA32_HOW; $OROSCAPE_QEMU_I386 is missing (apt-get install qemu-user-static)"
+    return 1
+  fi
+  if OROSCAPE_EMULATION=namespace "$oroscape_root/scripts/emulated.sh" /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    OROSCAPE_IA32=emulated OROSCAPE_EMULATION=namespace
+    OROSCAPE_IA32_HOW="$OROSCAPE_IA32_HOW; for this run qemu-i386 runs them (user-mode emulation, a binfmt_misc of the run's own in a user namespace)"
+    export OROSCAPE_IA32 OROSCAPE_IA32_HOW OROSCAPE_EMULATION
+    return 0
+  fi
+  if [ "$(id -u)" != 0 ]; then
+    OROSCAPE_IA32_HOW="$OROSCAPE_IA32_HOW; no binfmt_misc of a user namespace here, and not root, so no emulator can be registered"
     return 1
   fi
   if [ ! -e "$binfmt_dir/register" ]; then
@@ -108,9 +121,9 @@ ia32_emulate() {
     ia32_restore
     return 1
   fi
-  OROSCAPE_IA32=emulated
-  OROSCAPE_IA32_HOW="$OROSCAPE_IA32_HOW; for this run qemu-i386 (user-mode emulation, binfmt_misc) runs them"
-  export OROSCAPE_IA32 OROSCAPE_IA32_HOW
+  OROSCAPE_IA32=emulated OROSCAPE_EMULATION=global
+  OROSCAPE_IA32_HOW="$OROSCAPE_IA32_HOW; for this run qemu-i386 runs them (user-mode emulation, an entry in the machine's binfmt_misc, removed when the run ends)"
+  export OROSCAPE_IA32 OROSCAPE_IA32_HOW OROSCAPE_EMULATION
 }
 
 ia32_restore() {

@@ -22,6 +22,14 @@ if [ "$arch" = i686 ] && ! wine_runs i686; then
 fi
 wine_use "$arch"
 base=$WINEPREFIX
+# Where 32-bit code runs only under emulation, the prefix is set up through the 64-bit loader:
+# wineboot and reg are 64-bit programs, and the 32-bit loader would first start itself under
+# emulation (most of a minute each time). wineboot still runs the prefix's 32-bit parts, through
+# the 32-bit loader beside the 64-bit one.
+if [ "$OROSCAPE_IA32" != native ] && [ "$WINE" = wine ]; then
+  export WINELOADER="$OROSCAPE_WINE64_LOADER"
+  WINE=$OROSCAPE_WINE64_LOADER
+fi
 
 if [ $# -gt 0 ]; then
   dpi=$1
