@@ -10,13 +10,16 @@
 # In ARGS, @D@ stands for the folder as Wine names it (Z:...), and | separates the words.
 cmake_minimum_required(VERSION 3.16)
 
-# An SRTM tile of 1201 x 1201 samples, big-endian: a checkerboard of 800 m and 1056 m.
-string(ASCII 3 c3)
-string(ASCII 4 c4)
-string(REPEAT "${c3} ${c4} " 600 even)
-string(REPEAT "${c4} ${c3} " 600 odd)
-string(REPEAT "${even}${c3} ${odd}${c4} " 600 pair)
-set(tile "${pair}${even}${c3} ")
+# An SRTM tile of 1201 x 1201 samples, big-endian: four terraces from north to south, at
+# 800 m, 1056 m, 1312 m and 1568 m.
+set(tile "")
+foreach(high 3 4 5 6)
+  string(ASCII ${high} h)
+  string(REPEAT "${h} " 1201 row)
+  string(REPEAT "${row}" 300 block)
+  string(APPEND tile "${block}")
+endforeach()
+string(APPEND tile "${row}")
 set(grid "ncols 4\nnrows 3\nxllcorner 0\nyllcorner 0\ncellsize 30\n1 5 9 3\n2 8 4 6\n7 3 5 1\n")
 set(earlier_figures "# terrainview figures\nterrainview_fps: median 1.0 frames/s\n")
 
