@@ -19,6 +19,7 @@
 #include <mutex>
 #include <vector>
 
+#include "demo/commandline.h"
 #include "demo/fileboxmemory.h"
 #include "demo/terrainview_res.h"
 #include "demo/viewcheck.h"
@@ -55,6 +56,10 @@ bool OpenLog(const std::wstring& path)
                             FILE_ATTRIBUTE_NORMAL, nullptr);
     if (g_logFile == INVALID_HANDLE_VALUE)
         return false;
+    // The first line tells a later tour that this file is its own to replace.
+    const std::string marker = std::string(kTourLogMarker) + "\n";
+    DWORD markerWritten;
+    WriteFile(g_logFile, marker.data(), static_cast<DWORD>(marker.size()), &markerWritten, nullptr);
     std::vector<std::wstring> pending;
     pending.swap(g_pending);
     for (const std::wstring& line : pending) {
@@ -515,17 +520,14 @@ double ChangedShare(const View& before, const View& after)
 
 // ---- a coast for the elevation steps ----------------------------------------------------------
 
-// Writes coast.asc and coast.prj (a plane in metres) into a folder of the temporary folder: 12 by
+// Writes coast.asc and coast.prj (a plane in metres) into a new folder of the temporary folder: 12 by
 // 9 km in 50 m cells, a sea floor down to about -320 m in the west, the coast winding north to
 // south, hills up to about 1,000 m in the east. Returns the grid's path, empty on failure.
 std::wstring WriteCoastGrid()
 {
-    wchar_t temp[MAX_PATH];
-    const DWORD t = GetTempPathW(MAX_PATH, temp);
-    if (t == 0 || t >= MAX_PATH)
+    const std::wstring dir = MakeScratchFolder();
+    if (dir.empty())
         return std::wstring();
-    const std::wstring dir = std::wstring(temp) + L"oroscape_tour";
-    CreateDirectoryW(dir.c_str(), nullptr);
     const int cols = 241, rows = 181;
     const double cell = 50.0;
     std::string text = "ncols 241\nnrows 181\nxllcorner 500000\nyllcorner 4400000\ncellsize 50\nNODATA_value -9999\n";
@@ -548,7 +550,7 @@ std::wstring WriteCoastGrid()
                        "\"Transverse_Mercator\"],PARAMETER[\"central_meridian\",117],PARAMETER[\"scale_factor\",0.9996],"
                        "PARAMETER[\"false_easting\",500000],UNIT[\"metre\",1]]\n";
     auto write = [](const std::wstring& path, const char* data, size_t size) {
-        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (f == INVALID_HANDLE_VALUE)
             return false;
         DWORD written = 0;
@@ -557,8 +559,12 @@ std::wstring WriteCoastGrid()
         return ok;
     };
     const std::wstring grid = dir + L"\\coast.asc";
-    if (!write(grid, text.data(), text.size()) || !write(dir + L"\\coast.prj", prj, sizeof prj - 1))
+    if (!write(grid, text.data(), text.size()) || !write(dir + L"\\coast.prj", prj, sizeof prj - 1)) {
+        DeleteFileW(grid.c_str());
+        DeleteFileW((dir + L"\\coast.prj").c_str());
+        RemoveDirectoryW(dir.c_str());
         return std::wstring();
+    }
     return grid;
 }
 
@@ -1212,15 +1218,15 @@ struct Tour {
 
 // ---- large tiles for the benchmark and the crack check -----------------------------------------
 
-// Writes an SRTM tile of side x side samples into the temporary folder: ridges and valleys
-// from about -1700 m to 2300 m, so the sea comes in. Returns its path, empty on failure.
+// Writes an SRTM tile of side x side samples into a new folder of the temporary folder (so no
+// file of the user's is ever replaced): ridges and valleys from about -1700 m to 2300 m, so the
+// sea comes in. Returns its path, empty on failure; RemoveTestTile deletes tile and folder.
 std::wstring WriteTestTile(const wchar_t* name, int side)
 {
-    wchar_t temp[MAX_PATH];
-    const DWORD t = GetTempPathW(MAX_PATH, temp);
-    if (t == 0 || t >= MAX_PATH)
+    const std::wstring dir = MakeScratchFolder();
+    if (dir.empty())
         return std::wstring();
-    const std::wstring path = std::wstring(temp) + name;
+    const std::wstring path = dir + L"\\" + name;
     std::vector<uint8_t> bytes(static_cast<size_t>(side) * side * 2);
     const double k = 1200.0 / (side - 1);   // the same land at either resolution
     for (int r = 0; r < side; ++r)
@@ -1233,14 +1239,29 @@ std::wstring WriteTestTile(const wchar_t* name, int side)
             bytes[i] = static_cast<uint8_t>(v >> 8);
             bytes[i + 1] = static_cast<uint8_t>(v & 0xFF);
         }
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        RemoveDirectoryW(dir.c_str());
         return std::wstring();
+    }
     DWORD written = 0;
     const bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size();
     CloseHandle(f);
-    return ok ? path : std::wstring();
+    if (!ok) {
+        DeleteFileW(path.c_str());
+        RemoveDirectoryW(dir.c_str());
+        return std::wstring();
+    }
+    return path;
+}
+
+void RemoveTestTile(const std::wstring& path)
+{
+    if (path.empty())
+        return;
+    DeleteFileW(path.c_str());
+    RemoveDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str());
 }
 
 // The crack check's levels: the finest and the coarsest in turn, like the squares of a board.
@@ -1369,7 +1390,7 @@ int RunTour(TerrainViewer& viewer, const std::wstring& outDir)
     return tour.failures == 0 ? 0 : 1;
 }
 
-int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
+int RunBenchmark(TerrainViewer& viewer, const std::wstring& figuresFile)
 {
     Pump(500);
     std::string report;
@@ -1497,7 +1518,7 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
         const bool opened = !path.empty() && viewer.OpenGrid(path);
         viewer.RenderNow();
         QueryPerformanceCounter(&t1);
-        DeleteFileW(path.c_str());
+        RemoveTestTile(path);
         if (!opened) {
             line("terrainview_open_%d: failed", tile.side);
             status = 1;
@@ -1521,27 +1542,30 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& file)
             status = 1;
     }
 
-    if (!file.empty()) {
-        HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (out != INVALID_HANDLE_VALUE) {
-            DWORD written;
-            WriteFile(out, report.data(), static_cast<DWORD>(report.size()), &written, nullptr);
-            CloseHandle(out);
+    if (!figuresFile.empty()) {
+        const std::wstring refused = WriteFiguresFile(figuresFile, report);
+        if (refused.empty()) {
+            TourLog(L"terrainview: figures written to " + figuresFile);
+        } else {
+            TourLog(L"terrainview: " + refused);
+            status = 1;
         }
     }
     return status;
 }
 
-int RunCrackCheck(TerrainViewer& viewer)
+int RunCrackCheck(TerrainViewer& viewer, bool ownGrid)
 {
     Pump(300);
-    const std::wstring path = WriteTestTile(L"N46E008.hgt", kHgtSide3);
-    if (path.empty() || !viewer.OpenGrid(path)) {
-        TourLog(L"裂缝检查: 无法打开测试瓦片");
-        DeleteFileW(path.c_str());
-        return 1;
+    if (!ownGrid) {
+        const std::wstring path = WriteTestTile(L"N46E008.hgt", kHgtSide3);
+        const bool opened = !path.empty() && viewer.OpenGrid(path);
+        RemoveTestTile(path);
+        if (!opened) {
+            TourLog(L"裂缝检查: 无法打开测试瓦片");
+            return 1;
+        }
     }
-    DeleteFileW(path.c_str());
     // Each factor twice: levels by distance as the viewer draws them, then a checkerboard of the
     // finest and the coarsest level, so that every seam joins chunks of different levels.
     int failures = 0;

@@ -17,12 +17,15 @@ class TerrainViewer;
 int RunTour(TerrainViewer& viewer, const std::wstring& outDir);
 
 // Measures the frame rate over a camera orbit and the time from WM_MODEL_APPLY to the
-// re-rendered frame; prints the figures and, when file is not empty, writes them there.
-int RunBenchmark(TerrainViewer& viewer, const std::wstring& file);
+// re-rendered frame; prints the figures and, when figuresFile is not empty, writes them there
+// as a figures file (demo/commandline.h). Returns 1 when a check failed or the file could not
+// be written.
+int RunBenchmark(TerrainViewer& viewer, const std::wstring& figuresFile);
 
-// Opens a 1201 x 1201 tile, renders it from straight above in flat colours at x1 and x10 and
-// looks for background inside the terrain's footprint. Returns 0 when there is none.
-int RunCrackCheck(TerrainViewer& viewer);
+// Renders the open grid (ownGrid: the one named on the command line) or else a 1201 x 1201 tile
+// made for the check from straight above in flat colours at x1 and x10 and looks for background
+// inside the terrain's footprint. Returns 0 when there is none.
+int RunCrackCheck(TerrainViewer& viewer, bool ownGrid);
 
 // A line for the tour's log (kept until the log file is open; also printed). Any thread.
 void TourLog(const std::wstring& line);

@@ -199,19 +199,19 @@ bool TerrainViewer::Create(HINSTANCE instance, const Options& options, int showC
     if (sheet_)
         LoadLookIntoSheet();
 
-    ShowWindow(hwnd_, options.tour || options.bench ? SW_SHOWNORMAL : showCommand);
+    ShowWindow(hwnd_, options.tour || options.bench || options.crackCheck ? SW_SHOWNORMAL : showCommand);
     UpdateWindow(hwnd_);
     Layout();
     // The grid named on the command line; the sample when there is none or it cannot be used.
     const std::wstring sample = programDir_ + L"\\" + kSampleGrid;
     if (!OpenGrid(options.gridPath.empty() ? sample : options.gridPath) && !options.gridPath.empty()) {
         // The tour and the benchmark measure what they were given, or nothing.
-        if (options.tour || options.bench)
+        if (options.tour || options.bench || options.crackCheck)
             return false;
         OpenGrid(sample);
     }
     UpdateStatus();
-    if (options.tour || options.bench)
+    if (options.tour || options.bench || options.crackCheck)
         PostMessageW(hwnd_, WM_VIEWER_START, 0, 0);
     return true;
 }
@@ -802,7 +802,7 @@ int TerrainViewer::RecordAndPlay()
 
 void TerrainViewer::Warn(const std::wstring& text)
 {
-    if (options_.tour || options_.bench) {
+    if (options_.tour || options_.bench || options_.crackCheck) {
         if (log_)
             log_(L"提示: " + text);
         return;

@@ -36,9 +36,10 @@ public:
     struct Options {
         std::wstring gridPath;   // empty: the sample beside the program
         std::wstring tourDir;    // --tour OUTDIR
-        std::wstring benchFile;  // --bench [FILE]
+        std::wstring figuresFile;  // --figures FILE (with --bench)
         bool tour = false;
         bool bench = false;
+        bool crackCheck = false;
     };
 
     TerrainViewer();

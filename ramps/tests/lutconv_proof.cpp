@@ -4,15 +4,20 @@
 //     the host's layer rule (LayerFor) gives it;
 //  2. GDAL's colour names as gdaldem itself draws them;
 //  3. every file lutconv writes, read back and compared with what it was made from;
-//  4. exit statuses and messages, and nothing written on a refusal.
+//  4. exit statuses and messages, and nothing written on a refusal;
+//  5. the file named after -o is the only one written: the input and the grid stay as they were,
+//     and an output that is the input or the grid (under any name) is refused.
 //   lutconv_proof LUTCONV HEIGHTLUT_DIR TEST_DATA_DIR WORK_DIR
+#include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,6 +55,12 @@ void Spit(const std::string& path, const std::string& bytes)
 {
     std::ofstream f(path, std::ios::binary);
     f << bytes;
+}
+
+bool HardLink(const std::string& from, const std::string& to)
+{
+    std::remove(to.c_str());
+    return ::link(from.c_str(), to.c_str()) == 0;
 }
 
 bool Exists(const std::string& path)
@@ -320,6 +331,81 @@ void Statuses(const std::string& table, const std::string& data)
           "a refused conversion left a file");
 }
 
+// Every file of a folder and its bytes.
+std::map<std::string, std::string> Folder(const std::string& dir)
+{
+    std::map<std::string, std::string> files;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d)) {
+            const std::string name = e->d_name;
+            if (name != "." && name != ".." && name != "stdout.txt" && name != "stderr.txt")
+                files[name] = Slurp(dir + "/" + name);
+        }
+        closedir(d);
+    }
+    return files;
+}
+
+// 5. lutconv writes the file after -o and nothing else. Each case runs in a folder holding a
+// ramp, a table, a grid and an earlier output; afterwards every file but the named output is
+// byte for byte what it was, no other file has appeared, and the status says what happened.
+void OnlyTheOutput(const std::string& table, const std::string& data, const std::string& gridFile)
+{
+    const std::string dir = work + "/only";
+    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
+    const std::string ramp = dir + "/ramp.txt", lut = dir + "/table.lut", grid = dir + "/grid.asc",
+                      earlier = dir + "/earlier.cpt", link = dir + "/link.txt";
+    const std::string rampBytes = Slurp(data + "/gdal_percent.txt");
+    const std::map<std::string, std::string> seed = {{"ramp.txt", rampBytes}, {"table.lut", Slurp(table)},
+                                                     {"grid.asc", Slurp(gridFile)}, {"earlier.cpt", "# mine\n"}};
+    struct Case {
+        std::string args;
+        int status;
+        const char* written;   // the one file that may change; nullptr: none
+        const char* message;   // in stderr when refused
+    } cases[] = {
+        {ramp + " -o " + dir + "/new.lut", 0, "new.lut", ""},
+        {lut + " --dem " + grid + " -o " + dir + "/new.txt --format gdal", 0, "new.txt", ""},
+        {ramp + " --range 0 100 -o " + earlier, 0, "earlier.cpt", ""},           // an output replaced
+        {ramp + " -o " + ramp + " --format gdal", 2, nullptr, "is the input"},
+        {ramp + " -o " + dir + "/./ramp.txt --format gdal", 2, nullptr, "is the input"},
+        {"-o " + dir + "/../only/ramp.txt " + ramp + " --format gdal", 2, nullptr, "is the input"},
+        {ramp + " -o " + link + " --format gdal", 2, nullptr, "is the input"},  // a hard link to the input
+        {lut + " -o " + lut, 2, nullptr, "is the input"},
+        {lut + " --dem " + grid + " -o " + grid + " --format gdal", 2, nullptr, "is the grid"},
+        {ramp + " -o " + dir + "/a.lut -o " + dir + "/b.lut", 2, nullptr, "more than one output"},
+        {dir + "/missing.txt -o " + earlier, 1, nullptr, "missing.txt"},        // refused: earlier.cpt kept
+        {ramp + " -o " + dir + "/nofolder/x.lut", 1, nullptr, "cannot write"},
+    };
+    for (const Case& c : cases) {
+        for (const auto& file : Folder(dir))
+            std::remove((dir + "/" + file.first).c_str());
+        for (const auto& file : seed)
+            Spit(dir + "/" + file.first, file.second);
+        CHECK(HardLink(ramp, link), "hard link %s", link.c_str());
+        std::string err;
+        const int status = Lutconv(c.args, &err);
+        CHECK(status == c.status, "lutconv %s: status %d, expected %d (%s)", c.args.c_str(), status, c.status, err.c_str());
+        CHECK(c.status == 0 || err.find(c.message) != std::string::npos, "lutconv %s: message '%s' lacks '%s'",
+              c.args.c_str(), err.c_str(), c.message);
+        std::map<std::string, std::string> after = Folder(dir);
+        if (c.written != nullptr) {
+            CHECK(after.count(c.written) && !after[c.written].empty() && after[c.written] != "# mine\n",
+                  "lutconv %s: %s not written", c.args.c_str(), c.written);
+            after.erase(c.written);
+        }
+        std::map<std::string, std::string> before = seed;
+        before["link.txt"] = rampBytes;
+        if (c.written != nullptr)
+            before.erase(c.written);
+        for (const auto& file : before)
+            CHECK(after.count(file.first) && after[file.first] == file.second, "lutconv %s: %s changed or gone",
+                  c.args.c_str(), file.first.c_str());
+        for (const auto& file : after)
+            CHECK(before.count(file.first), "lutconv %s: wrote %s", c.args.c_str(), file.first.c_str());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -360,6 +446,7 @@ int main(int argc, char** argv)
     GdalNamesAsGdaldemDrawsThem();
     FilesReadBack(luts + "/terrain.lut", gridFile, lo, hi, data, shipped);
     Statuses(luts + "/terrain.lut", data);
+    OnlyTheOutput(luts + "/terrain.lut", data, gridFile);
     std::printf(failures == 0 ? "all checks passed\n" : "%d checks failed\n", failures);
     return failures == 0 ? 0 : 1;
 }

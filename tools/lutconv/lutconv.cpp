@@ -11,7 +11,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "demo/ascgrid.h"
@@ -40,6 +43,9 @@ const char kUsage[] =
     "Table to ramp: with a range, each layer becomes a class (its limits and colour); without one,\n"
     "GDAL and GRASS text is written in percent, and CPT, QGIS and .clr need a range.\n"
     "A .lut is named after OUTPUT's title, which must be representable in code page 936.\n"
+    "\n"
+    "OUTPUT is the only file written: it is replaced as a whole once the conversion has succeeded,\n"
+    "and it may not be INPUT or the --dem grid.\n"
     "\n"
     "Exit status: 0 done, 1 input refused (file, line and fault on stderr; nothing written), 2 usage.\n";
 
@@ -157,16 +163,91 @@ bool ReadFile(const std::string& path, std::string* bytes, std::string* why)
     return !bad;
 }
 
-// Writes the whole output or nothing: a failed write leaves no file behind.
+// One file on disk, however it is named: a second spelling of a path, a link.
+struct FileIdentity {
+    bool exists = false;
+    unsigned long long volume = 0, index = 0;
+};
+
+#ifdef _WIN32
+FileIdentity IdentityOf(const std::string& path)
+{
+    FileIdentity id;
+    HANDLE h = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return id;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(h, &info)) {
+        id.exists = true;
+        id.volume = info.dwVolumeSerialNumber;
+        id.index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    }
+    CloseHandle(h);
+    return id;
+}
+
+// Creates path only when no file of that name exists.
+FILE* CreateNew(const std::string& path)
+{
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return nullptr;
+    CloseHandle(h);
+    return Open(path, "r+b");
+}
+
+bool ReplaceWith(const std::string& from, const std::string& to)
+{
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+#else
+FileIdentity IdentityOf(const std::string& path)
+{
+    FileIdentity id;
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) {
+        id.exists = true;
+        id.volume = static_cast<unsigned long long>(st.st_dev);
+        id.index = static_cast<unsigned long long>(st.st_ino);
+    }
+    return id;
+}
+
+FILE* CreateNew(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    return fd < 0 ? nullptr : ::fdopen(fd, "wb");
+}
+
+bool ReplaceWith(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
+#endif
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (a == b)
+        return true;
+    const FileIdentity x = IdentityOf(a), y = IdentityOf(b);
+    return x.exists && y.exists && x.volume == y.volume && x.index == y.index;
+}
+
+// Writes the whole output or nothing: the bytes go to a new file beside OUTPUT, which then takes
+// OUTPUT's place in one step. A failed write leaves OUTPUT as it was (absent, or the earlier file)
+// and no file of its own behind; no other file is ever opened for writing.
 bool WriteFile(const std::string& path, const std::string& bytes)
 {
-    FILE* f = Open(path, "wb");
+    std::string scratch;
+    FILE* f = nullptr;
+    for (int n = 0; f == nullptr && n < 100; ++n) {
+        scratch = path + ".lutconv-" + std::to_string(n) + ".part";
+        f = CreateNew(scratch);
+    }
     if (f == nullptr)
         return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        Remove(path);
+    if (!written || !closed || !ReplaceWith(scratch, path)) {
+        Remove(scratch);
         return false;
     }
     return true;
@@ -219,6 +300,8 @@ int Run(const std::vector<std::string>& args)
         } else if (a == "-o") {
             if (!value(1))
                 return Usage("-o needs a file");
+            if (!output.empty())
+                return Usage("more than one output ('" + output + "', '" + args[i + 1] + "')");
             output = args[++i];
         } else if (a == "--from" || a == "--format") {
             if (!value(1))
@@ -257,6 +340,11 @@ int Run(const std::vector<std::string>& args)
         return Usage("no output given (-o OUTPUT)");
     if (hasRange && !dem.empty())
         return Usage("give --range or --dem, not both");
+    // OUTPUT is the one file written: never the input or the grid, under any of their names.
+    if (SameFile(output, input))
+        return Usage("the output '" + output + "' is the input: name another file after -o");
+    if (!dem.empty() && SameFile(output, dem))
+        return Usage("the output '" + output + "' is the grid given with --dem: name another file after -o");
     if (to == ramps::Format::Unknown)
         to = ramps::FormatFromExtension(output);
     if (to == ramps::Format::Unknown)
