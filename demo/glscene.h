@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "demo/terrain.h"
-#include "demo/terrainlod.h"
 #include "demo/viewcheck.h"
 #include "include/oroscape.h"
+#include "terrain/terrain.h"
+#include "terrain/terrainlod.h"
 
 // The scene's look: the values the model parameter sheet edits, in its own units (colour
 // components 0 to 255, shininess 0 to 128, fog density 0 to 1). Out-of-range values from the

@@ -206,7 +206,7 @@ bool TerrainViewer::ImportRamp(const std::wstring& chosen)
 
     // Its breaks over the grid's range, as custom layers.
     const double lo = mesh_.lowest, hi = mesh_.highest;
-    std::vector<ramps::HostLayer> layers;
+    std::vector<ColorLayer> layers;
     if (!ramps::LayersFromRamp(ramp, lo, hi, &layers, &report)) {
         Warn(Format(L"色带 %ls 不能用于当前地形:\n%ls\n\n分层保持不变。", FileTitle(path).c_str(),
                     Wide(report.error).c_str()));
@@ -215,14 +215,7 @@ bool TerrainViewer::ImportRamp(const std::wstring& chosen)
     const int n = static_cast<int>(layers.size());
     if (n < 1 || n > OROSCAPE_MAX_LAYERS)
         return false;   // LayersFromRamp gives 1 to 256
-    for (int i = 0; i < n; ++i) {
-        layering_.fLimit[i][0] = layers[i].lower;
-        layering_.fLimit[i][1] = layers[i].upper;
-        layering_.wColor[i] = LayerColor{static_cast<unsigned short>(layers[i].r * 256),
-                                         static_cast<unsigned short>(layers[i].g * 256),
-                                         static_cast<unsigned short>(layers[i].b * 256)};
-    }
-    layering_.nLayers = static_cast<short>(n);
+    layering_.nLayers = static_cast<short>(LayersToRecord(layers, layering_.fLimit, layering_.wColor));
     layering_.szName[0] = '\0';   // custom layers: the layering dialog opens on exactly these
     startLayers_ = false;
     Recolour();
@@ -317,9 +310,7 @@ bool TerrainViewer::ExportRamp()
         path += filter.extension;   // typed without one
 
     // The layers as hard-stepped classes, each from its lower to its upper limit.
-    std::vector<ramps::HostLayer> layers;
-    for (const TerrainLayer& l : TerrainLayersOf(layering_))
-        layers.push_back(ramps::HostLayer{l.lower, l.upper, l.r, l.g, l.b});
+    const std::vector<ColorLayer> layers = TerrainLayersOf(layering_);
     std::string text;
     ramps::Report report;
     if (!ramps::WriteRamp(filter.format, ramps::RampFromLayers(layers), true, mesh_.lowest, mesh_.highest, &text,

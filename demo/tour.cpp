@@ -1021,13 +1021,13 @@ struct Tour {
             Failure(L"色表 tour_srtm_sample 没有保存为 256 层");
         } else {
             const float lo = viewer.Mesh().lowest, hi = viewer.Mesh().highest;
-            const std::vector<TerrainLayer> layers = TerrainLayersOf(rec);
+            const std::vector<ColorLayer> layers = TerrainLayersOf(rec);
             int largest = 0;
             for (int i = 0; i < count; ++i) {
                 const float mid = lo + (hi - lo) * (i + 0.5f) / count;
-                const TerrainLayer& l = layers[LayerFor(layers.data(), static_cast<int>(layers.size()), mid)];
-                largest = std::max({largest, std::abs((table[i].r >> 8) - l.r), std::abs((table[i].g >> 8) - l.g),
-                                    std::abs((table[i].b >> 8) - l.b)});
+                const Rgb8 l = layers[LayerFor(layers.data(), static_cast<int>(layers.size()), mid)].color;
+                const Rgb8 t = ToRgb8(table[i]);
+                largest = std::max({largest, std::abs(t.r - l.r), std::abs(t.g - l.g), std::abs(t.b - l.b)});
             }
             TourLog(Format(L"  核对色表 %ls: 256 层铺在 %.1f - %.1f 上, 与导入分层最大色差 %d -> %ls", kTable, lo, hi,
                            largest, largest <= 8 ? L"通过" : L"未通过"));
@@ -1095,8 +1095,8 @@ struct Tour {
         for (int i = 0; i < now.nLayers; ++i) {
             ramps::Rgba c;
             const double mid = (static_cast<double>(now.fLimit[i][0]) + now.fLimit[i][1]) / 2;
-            if (!ramps::ColorAt(back, mid, &c) || c.r != now.wColor[i].r >> 8 || c.g != now.wColor[i].g >> 8 ||
-                c.b != now.wColor[i].b >> 8)
+            const Rgb8 want = ToRgb8(now.wColor[i]);
+            if (!ramps::ColorAt(back, mid, &c) || c.r != want.r || c.g != want.g || c.b != want.b)
                 ++wrong;
         }
         TourLog(Format(L"  读回 tour_ramp_layers.cpt: %zu 个断点, %d 层中 %d 层颜色不同 -> %ls", back.stops.size(),
@@ -1149,8 +1149,7 @@ struct Tour {
         std::vector<Rgb8> water, land;
         bool boundary = false, blue = true;
         for (int i = 0; i < layering.nLayers; ++i) {
-            const Rgb8 c = {static_cast<uint8_t>(layering.wColor[i].r >> 8), static_cast<uint8_t>(layering.wColor[i].g >> 8),
-                            static_cast<uint8_t>(layering.wColor[i].b >> 8)};
+            const Rgb8 c = ToRgb8(layering.wColor[i]);
             if (layering.fLimit[i][1] <= 0.0f) {
                 water.push_back(c);
                 blue = blue && c.b > c.r && c.b > c.g;

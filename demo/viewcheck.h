@@ -1,6 +1,6 @@
 // Checks on rendered pictures of the terrain, for the scripted tour's proof that a dialog's
 // change reached the screen.
-//   Rgb8, PaletteMatch, MatchPalette, CountChangedPixels.
+//   PaletteMatch, MatchPalette, CountChangedPixels (colours in the colour core's Rgb8).
 // Windows-free: pictures are plain RGBA bytes as glReadPixels returns them.
 #pragma once
 
@@ -9,9 +9,7 @@
 
 #include <vector>
 
-struct Rgb8 {
-    uint8_t r, g, b;
-};
+#include "heightcolor/layers.h"
 
 struct PaletteMatch {
     size_t covered = 0;   // pixels that are not the background

@@ -10,11 +10,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "demo/enviraster.h"
 #include "demo/recorder.h"
 #include "demo/terrainview_res.h"
 #include "demo/wintext.h"
 #include "support/capture.h"
+#include "terrain/enviraster.h"
 
 namespace {
 
@@ -347,7 +347,7 @@ bool TerrainViewer::OpenGrid(const std::wstring& path)
     } else if (layering_.szName[0] != '\0') {
         InitLayersFromTable(layering_.szName);
     } else {
-        SpreadLayers(mesh_.lowest, mesh_.highest, layering_.nLayers, layering_.fLimit);
+        SpreadTableLayers(mesh_.lowest, mesh_.highest, layering_.nLayers, layering_.fLimit);
     }
     Recolour();
     ResetView();
@@ -417,24 +417,19 @@ void TerrainViewer::InitStartLayers()
     short count = 0;
     char table[128];
     lstrcpynA(table, kStartTable, sizeof table);
-    uint8_t land[OROSCAPE_MAX_LAYERS][3];
+    Rgb8 land[OROSCAPE_MAX_LAYERS];
     int landCount = 0;
     if (_ReadColorTable(table, colors, &count) == 1 && count >= 1) {
         landCount = std::min<int>(count, OROSCAPE_MAX_LAYERS);
-        for (int i = 0; i < landCount; ++i) {
-            land[i][0] = static_cast<uint8_t>(colors[i].r >> 8);
-            land[i][1] = static_cast<uint8_t>(colors[i].g >> 8);
-            land[i][2] = static_cast<uint8_t>(colors[i].b >> 8);
-        }
+        for (int i = 0; i < landCount; ++i)
+            land[i] = ToRgb8(colors[i]);
     } else {
         Warn(L"未找到色表 " + FromAnsi(table) + L", 陆地使用灰度分层。");
     }
-    uint8_t rgb[OROSCAPE_MAX_LAYERS][3];
+    Rgb8 rgb[OROSCAPE_MAX_LAYERS];
     SeaLevelLayers(mesh_.lowest, mesh_.highest, OROSCAPE_MAX_LAYERS, land, landCount, layering_.fLimit, rgb);
     for (int i = 0; i < OROSCAPE_MAX_LAYERS; ++i)
-        layering_.wColor[i] = LayerColor{static_cast<unsigned short>(rgb[i][0] * 256),
-                                         static_cast<unsigned short>(rgb[i][1] * 256),
-                                         static_cast<unsigned short>(rgb[i][2] * 256)};
+        layering_.wColor[i] = FromRgb8<LayerColor>(rgb[i]);
     layering_.nLayers = OROSCAPE_MAX_LAYERS;
     layering_.szName[0] = '\0';   // custom layers: the dialog opens on these
 }
@@ -465,34 +460,25 @@ void TerrainViewer::InitLayersFromTable(const char* name)
         // No table: a grey ramp of our own, kept as custom layers. (The library's fallback
         // holds the plain index in each component, which reads as black.)
         for (int i = 0; i < OROSCAPE_MAX_LAYERS; ++i) {
-            const unsigned short v = static_cast<unsigned short>(i * 256);
-            layering_.wColor[i] = LayerColor{v, v, v};
+            const uint8_t v = static_cast<uint8_t>(i);
+            layering_.wColor[i] = FromRgb8<LayerColor>(Rgb8{v, v, v});
         }
         layering_.nLayers = OROSCAPE_MAX_LAYERS;
         layering_.szName[0] = '\0';
         Warn(L"未找到色表 " + FromAnsi(table) + L", 使用灰度分层。");
     }
-    SpreadLayers(mesh_.lowest, mesh_.highest, layering_.nLayers, layering_.fLimit);
+    SpreadTableLayers(mesh_.lowest, mesh_.highest, layering_.nLayers, layering_.fLimit);
 }
 
-std::vector<TerrainLayer> TerrainLayersOf(const HeightColorInfo& record)
+std::vector<ColorLayer> TerrainLayersOf(const HeightColorInfo& record)
 {
-    const int n = std::min<int>(OROSCAPE_MAX_LAYERS, std::max<int>(1, record.nLayers));
-    std::vector<TerrainLayer> layers(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        layers[i].lower = record.fLimit[i][0];
-        layers[i].upper = record.fLimit[i][1];
-        layers[i].r = static_cast<uint8_t>(record.wColor[i].r >> 8);
-        layers[i].g = static_cast<uint8_t>(record.wColor[i].g >> 8);
-        layers[i].b = static_cast<uint8_t>(record.wColor[i].b >> 8);
-    }
-    return layers;
+    return LayersOfRecord(record.fLimit, record.wColor, WorkingLayerCount(record.nLayers));
 }
 
 void TerrainViewer::Recolour()
 {
     layers_ = TerrainLayersOf(layering_);
-    const uint8_t none[3] = {128, 128, 128};
+    const Rgb8 none = {128, 128, 128};
     std::vector<uint8_t> rgb;
     ColourVertices(mesh_.heights, layers_.data(), static_cast<int>(layers_.size()), none, &rgb);
     SetLodColours(&lod_, mesh_, rgb);   // where colours step, the levels keep them in place
@@ -502,12 +488,9 @@ void TerrainViewer::Recolour()
 std::vector<Rgb8> TerrainViewer::LayerPalette() const
 {
     std::vector<Rgb8> palette;
-    for (const TerrainLayer& l : layers_) {
-        const bool known = std::any_of(palette.begin(), palette.end(), [&](const Rgb8& c) {
-            return c.r == l.r && c.g == l.g && c.b == l.b;
-        });
-        if (!known)
-            palette.push_back(Rgb8{l.r, l.g, l.b});
+    for (const ColorLayer& l : layers_) {
+        if (std::find(palette.begin(), palette.end(), l.color) == palette.end())
+            palette.push_back(l.color);
     }
     return palette;
 }

@@ -12,19 +12,19 @@
 #include <string>
 #include <vector>
 
-#include "demo/ascgrid.h"
-#include "demo/demformats.h"
 #include "demo/glscene.h"
-#include "demo/terrain.h"
 #include "demo/viewcheck.h"
 #include "include/oroscape.h"
+#include "terrain/ascgrid.h"
+#include "terrain/demformats.h"
+#include "terrain/terrain.h"
 
 // Private messages of the main window (WM_APP range: WM_USER numbers belong to the library).
 const UINT WM_VIEWER_START = WM_APP + 1;      // runs the tour or the benchmark once the window is up
 const UINT WM_VIEWER_SNAPSHOT = WM_APP + 2;   // lParam: ViewerSnapshot*; sent by the tour's driver
 
 // The host's record as the renderer's layers: its first 1 to 256 layers, colours in 8 bits.
-std::vector<TerrainLayer> TerrainLayersOf(const HeightColorInfo& record);
+std::vector<ColorLayer> TerrainLayersOf(const HeightColorInfo& record);
 
 struct ViewerSnapshot {
     std::wstring path;    // PNG of the whole main window, the terrain rendered anew
@@ -173,7 +173,7 @@ private:
     SceneLook look_;
     OrbitCamera camera_;
     HeightColorInfo layering_;     // the record the layering dialog edits
-    std::vector<TerrainLayer> layers_;
+    std::vector<ColorLayer> layers_;
     bool startLayers_ = true;      // the layers are the host's own start-up layers
     bool geographic_ = false;      // grid_'s coordinates are degrees
     float exaggeration_ = 1.0f;

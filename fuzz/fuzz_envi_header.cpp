@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "hosts/rimbase/envi_header.h"
+#include "terrain/envi_header.h"
 
 namespace {
 

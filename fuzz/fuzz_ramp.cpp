@@ -36,10 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ramps::Report s;
         if (ramps::SampleTable(ramp, 256, true, -100, 100, colors, &largest, &where, &s))
             FUZZ_CHECK(largest >= 0 && largest <= 255);
-        std::vector<ramps::HostLayer> layers;
+        std::vector<ColorLayer> layers;
         ramps::Report l;
         if (ramps::LayersFromRamp(ramp, -100, 100, &layers, &l)) {
-            FUZZ_CHECK(!layers.empty() && layers.size() <= static_cast<size_t>(ramps::kMaxHostLayers));
+            FUZZ_CHECK(!layers.empty() && layers.size() <= static_cast<size_t>(kMaxLayers));
             FUZZ_CHECK(layers.front().lower == -100 && layers.back().upper == 100);
             for (size_t k = 0; k < layers.size(); ++k) {
                 FUZZ_CHECK(layers[k].lower < layers[k].upper);

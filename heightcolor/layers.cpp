@@ -2,6 +2,8 @@
 
 #include <wchar.h>
 
+#include <algorithm>
+
 int LayersInRecord(int nLayers)
 {
     if (nLayers < 0)
@@ -87,17 +89,14 @@ bool BlendMarkedLayers(LutColor* colors, const char* marks, int nMarks, int n)
 
 uint32_t LayerColorToColorRef(const LutColor& color)
 {
-    return static_cast<uint32_t>(color.r >> 8) | (static_cast<uint32_t>(color.g >> 8) << 8) |
-           (static_cast<uint32_t>(color.b >> 8) << 16);
+    const Rgb8 rgb = ToRgb8(color);
+    return static_cast<uint32_t>(rgb.r) | (static_cast<uint32_t>(rgb.g) << 8) | (static_cast<uint32_t>(rgb.b) << 16);
 }
 
 LutColor ColorRefToLayerColor(uint32_t colorRef)
 {
-    LutColor color;
-    color.r = static_cast<uint16_t>((colorRef & 0xFF) * 256);
-    color.g = static_cast<uint16_t>(((colorRef >> 8) & 0xFF) * 256);
-    color.b = static_cast<uint16_t>(((colorRef >> 16) & 0xFF) * 256);
-    return color;
+    return FromRgb8(Rgb8{static_cast<uint8_t>(colorRef & 0xFF), static_cast<uint8_t>((colorRef >> 8) & 0xFF),
+                         static_cast<uint8_t>((colorRef >> 16) & 0xFF)});
 }
 
 void ColorRefToText(uint32_t colorRef, wchar_t* text, size_t cap)
@@ -128,4 +127,61 @@ uint32_t ColorRefFromText(const wchar_t* text)
     if (value > 0x7FFFFFFFLL)
         value = 0x7FFFFFFFLL;
     return static_cast<uint32_t>(value) & 0xFFFFFF;
+}
+
+namespace {
+
+float Distance(const ColorLayer& layer, float h)
+{
+    const float lo = std::min(layer.lower, layer.upper);
+    const float hi = std::max(layer.lower, layer.upper);
+    return h < lo ? lo - h : h > hi ? h - hi : 0.0f;
+}
+
+}  // namespace
+
+int LayerFor(const ColorLayer* layers, int count, float h)
+{
+    int best = -1;
+    float bestDistance = 0.0f;
+    for (int i = 0; i < count; ++i) {
+        const float d = Distance(layers[i], h);
+        if (d == 0.0f)
+            return i;
+        if (best < 0 || d < bestDistance) {
+            best = i;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+bool LayersAscending(const ColorLayer* layers, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!(layers[i].lower <= layers[i].upper))
+            return false;
+        if (i > 0 && !(layers[i - 1].upper <= layers[i].lower))
+            return false;
+    }
+    return true;
+}
+
+int LayerForAscending(const ColorLayer* layers, int count, float h)
+{
+    // First layer whose upper limit reaches h.
+    int lo = 0, hi = count;
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (layers[mid].upper < h)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo == count)
+        return count - 1;                    // above the top
+    if (layers[lo].lower <= h || lo == 0)
+        return lo;                           // inside, or below the bottom
+    // In the gap between lo - 1 and lo: the nearer one, the earlier on a tie.
+    return h - layers[lo - 1].upper <= layers[lo].lower - h ? lo - 1 : lo;
 }

@@ -229,23 +229,27 @@ bool ColorAt(const Ramp& ramp, double v, Rgba* color)
 
 namespace {
 
-Rgba FromLut(const LutColor& c)
+uint8_t Byte(double c)
 {
-    Rgba x;
-    x.r = c.r >> 8;
-    x.g = c.g >> 8;
-    x.b = c.b >> 8;
-    return x;
-}
-
-uint16_t ToLut(double c)
-{
-    long v = std::lround(c);
-    v = v < 0 ? 0 : v > 255 ? 255 : v;
-    return static_cast<uint16_t>(v * 256);
+    const long v = std::lround(c);
+    return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
 }
 
 }  // namespace
+
+Rgb8 Rgb8Of(const Rgba& color)
+{
+    return Rgb8{Byte(color.r), Byte(color.g), Byte(color.b)};
+}
+
+Rgba RgbaOf(const Rgb8& color)
+{
+    Rgba x;
+    x.r = color.r;
+    x.g = color.g;
+    x.b = color.b;
+    return x;
+}
 
 Ramp RampFromTable(const LutColor* colors, int n, bool hasRange, float lo, float hi)
 {
@@ -265,7 +269,7 @@ Ramp RampFromTable(const LutColor* colors, int n, bool hasRange, float lo, float
             b.value = 100.0 * (i + 1) / n;
             a.scale = b.scale = Scale::Percent;
         }
-        a.color = b.color = FromLut(colors[i]);
+        a.color = b.color = RgbaOf(ToRgb8(colors[i]));
         a.label = b.label = FormatNumber(a.value) + " - " + FormatNumber(b.value) +
                             (hasRange ? "" : " %");
         ramp.stops.push_back(a);
@@ -352,8 +356,8 @@ bool SampleTable(const Ramp& ramp, int n, bool hasRange, double lo, double hi, L
         const double a = limit[i], b = limit[i + 1];
         Rgba mid;
         ColorAt(r, (a + b) / 2, &mid);
-        colors[i] = LutColor{ToLut(mid.r), ToLut(mid.g), ToLut(mid.b)};
-        const Rgba layer = FromLut(colors[i]);
+        colors[i] = FromRgb8(Rgb8Of(mid));
+        const Rgba layer = RgbaOf(ToRgb8(colors[i]));
         // The ramp over the layer, from its lower limit to just below its upper one (the last
         // layer: up to it): even samples, and each stop inside it from both sides.
         std::vector<double> at;
@@ -384,26 +388,20 @@ bool SampleTable(const Ramp& ramp, int n, bool hasRange, double lo, double hi, L
 
 namespace {
 
-unsigned char Byte(double c)
-{
-    const long v = std::lround(c);
-    return static_cast<unsigned char>(v < 0 ? 0 : v > 255 ? 255 : v);
-}
-
-HostLayer LayerOf(const Ramp& ramp, float lower, float upper, double at)
+ColorLayer LayerOf(const Ramp& ramp, float lower, float upper, double at)
 {
     Rgba c;
     ColorAt(ramp, at, &c);
-    HostLayer l;
+    ColorLayer l;
     l.lower = lower;
     l.upper = upper;
-    l.r = Byte(c.r), l.g = Byte(c.g), l.b = Byte(c.b);
+    l.color = Rgb8Of(c);
     return l;
 }
 
 bool SameByte(const Rgba& x, const Rgba& y)
 {
-    return Byte(x.r) == Byte(y.r) && Byte(x.g) == Byte(y.g) && Byte(x.b) == Byte(y.b);
+    return Rgb8Of(x) == Rgb8Of(y);
 }
 
 // A stretch of the range between two stops (or a stop and an end of the range).
@@ -416,7 +414,7 @@ struct Piece {
 
 // Appends n even layers of a .. b (n = 1 for a class), skipping those that vanish in single
 // precision; each limit is converted once, so neighbours share it exactly.
-void AppendLayers(const Ramp& ramp, const Piece& p, std::vector<HostLayer>* out)
+void AppendLayers(const Ramp& ramp, const Piece& p, std::vector<ColorLayer>* out)
 {
     for (int i = 0; i < p.layers; ++i) {
         const double a = i == 0 ? p.a : p.a + (p.b - p.a) * i / p.layers;
@@ -425,9 +423,9 @@ void AppendLayers(const Ramp& ramp, const Piece& p, std::vector<HostLayer>* out)
         if (!(fa < fb))
             continue;
         if (p.constant) {
-            HostLayer l;
+            ColorLayer l;
             l.lower = fa, l.upper = fb;
-            l.r = Byte(p.color.r), l.g = Byte(p.color.g), l.b = Byte(p.color.b);
+            l.color = Rgb8Of(p.color);
             out->push_back(l);
         } else {
             out->push_back(LayerOf(ramp, fa, fb, (a + b) / 2));
@@ -437,7 +435,7 @@ void AppendLayers(const Ramp& ramp, const Piece& p, std::vector<HostLayer>* out)
 
 }  // namespace
 
-bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<HostLayer>* layers, Report* report)
+bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<ColorLayer>* layers, Report* report)
 {
     if (ramp.stops.empty()) {
         report->error = "the ramp has no colours";
@@ -485,16 +483,16 @@ bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<HostLaye
     if (r.hasNodata)
         report->warnings.push_back("the no-data colour is not used: the host leaves cells without elevation open");
 
-    std::vector<HostLayer> out;
-    if (pieces.size() > static_cast<size_t>(kMaxHostLayers)) {
+    std::vector<ColorLayer> out;
+    if (pieces.size() > static_cast<size_t>(kMaxLayers)) {
         report->warnings.push_back("the ramp has " + std::to_string(pieces.size()) +
                                    " classes and segments inside the grid's range, more than the " +
-                                   std::to_string(kMaxHostLayers) + " layers of a host: sampled into " +
-                                   std::to_string(kMaxHostLayers) + " even layers");
-        AppendLayers(r, Piece{lo, hi, false, Rgba(), kMaxHostLayers}, &out);
+                                   std::to_string(kMaxLayers) + " layers of a host: sampled into " +
+                                   std::to_string(kMaxLayers) + " even layers");
+        AppendLayers(r, Piece{lo, hi, false, Rgba(), kMaxLayers}, &out);
     } else {
         // Continuous segments share what the classes leave, in proportion to their widths.
-        int budget = kMaxHostLayers;
+        int budget = kMaxLayers;
         double width = 0;
         std::vector<Piece*> segments;
         for (Piece& p : pieces) {
@@ -541,18 +539,18 @@ bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<HostLaye
     return true;
 }
 
-Ramp RampFromLayers(const std::vector<HostLayer>& layers)
+Ramp RampFromLayers(const std::vector<ColorLayer>& layers)
 {
-    std::vector<HostLayer> l = layers;
-    for (HostLayer& x : l)
+    std::vector<ColorLayer> l = layers;
+    for (ColorLayer& x : l)
         if (x.upper < x.lower)
             std::swap(x.lower, x.upper);
-    std::stable_sort(l.begin(), l.end(), [](const HostLayer& a, const HostLayer& b) {
+    std::stable_sort(l.begin(), l.end(), [](const ColorLayer& a, const ColorLayer& b) {
         return a.lower < b.lower || (a.lower == b.lower && a.upper < b.upper);
     });
     std::vector<double> lower, upper;
-    std::vector<const HostLayer*> kept;
-    for (const HostLayer& x : l) {
+    std::vector<const ColorLayer*> kept;
+    for (const ColorLayer& x : l) {
         double a = x.lower;
         const double b = x.upper;
         if (!upper.empty() && a < upper.back())
@@ -573,9 +571,7 @@ Ramp RampFromLayers(const std::vector<HostLayer>& layers)
         Stop sa, sb;
         sa.value = lower[k];
         sb.value = upper[k];
-        sa.color.r = sb.color.r = kept[k]->r;
-        sa.color.g = sb.color.g = kept[k]->g;
-        sa.color.b = sb.color.b = kept[k]->b;
+        sa.color = sb.color = RgbaOf(kept[k]->color);
         sa.label = sb.label = FormatNumber(lower[k]) + " - " + FormatNumber(upper[k]);
         ramp.stops.push_back(sa);
         ramp.stops.push_back(sb);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "heightcolor/colortable.h"
+#include "heightcolor/layers.h"
 
 namespace ramps {
 
@@ -29,6 +30,11 @@ struct Rgba {
     double r = 0, g = 0, b = 0, a = 255;
 };
 bool operator==(const Rgba& x, const Rgba& y);
+// A ramp colour in 8 bits: each component rounded to the nearest whole number and kept to 0 to
+// 255 (alpha dropped); and an 8-bit colour as an opaque ramp colour. Tables and layers take a
+// ramp's colours through these (and the colour core's conversions) only.
+Rgb8 Rgb8Of(const Rgba& color);
+Rgba RgbaOf(const Rgb8& color);
 
 // Where a stop's value lives:
 //   Absolute   an elevation;
@@ -115,15 +121,8 @@ Ramp RampFromTable(const LutColor* colors, int n, bool hasRange, float lo, float
 bool SampleTable(const Ramp& ramp, int n, bool hasRange, double lo, double hi,
                  LutColor* colors, double* largest, double* where, Report* report);
 
-// One layer of a host's layering: absolute limits (lower below upper) and an 8-bit colour.
-struct HostLayer {
-    float lower = 0, upper = 0;
-    unsigned char r = 0, g = 0, b = 0;
-};
-// A host's record holds at most this many layers.
-const int kMaxHostLayers = 256;
-
-// A ramp as a host's layers over a grid's range lo .. hi. Percent and hinged stops are laid
+// A ramp as a host's layers (the colour core's ColorLayer, at most kMaxLayers of them) over a
+// grid's range lo .. hi. Percent and hinged stops are laid
 // over the range first; an exact ramp becomes classes. The ramp is cut at its stops: a piece
 // between two stops of one colour is a class and becomes one layer; a piece whose colour
 // changes (a continuous segment) is sampled into even layers, each taking the colour at its
@@ -136,7 +135,7 @@ const int kMaxHostLayers = 256;
 // colour) is warned about. False, with report->error and layers untouched, for a ramp without
 // stops, a range that is empty, or a ramp whose stops all lie at or beyond one end of the
 // range (it would paint the grid one colour).
-bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<HostLayer>* layers,
+bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<ColorLayer>* layers,
                     Report* report);
 
 // A host's layers as a ramp of hard-stepped classes, for the writers: each layer from its
@@ -144,7 +143,7 @@ bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<HostLaye
 // ascending order (limits the wrong way round are swapped); where two overlap the lower one
 // keeps the overlap, a gap between two is split at its middle (the host colours a gap by the
 // nearer layer).
-Ramp RampFromLayers(const std::vector<HostLayer>& layers);
+Ramp RampFromLayers(const std::vector<ColorLayer>& layers);
 
 // An exact ramp as classes: each stop value colours the values nearer to it than to its
 // neighbours (a ramp that is not exact comes back as it is).

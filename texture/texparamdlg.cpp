@@ -6,9 +6,9 @@
 #include "afx/afxdd.h"
 #include "frame/barrier.h"
 #include "frame/strings.h"
-#include "hosts/rimbase/rimbase.h"
 #include "include/oroscape.h"
 #include "res/resource.h"
+#include "texture/rimbase.h"
 #include "texture/texformats.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <map>
 #include <string>
 
-#include "hosts/rimbase/envi_header.h"
-#include "hosts/rimbase/rimbase.h"
+#include "terrain/envi_header.h"
+#include "texture/rimbase.h"
 
 namespace {
 

@@ -60,7 +60,7 @@ int main()
     const double toLayers = MedianMicroseconds(51, [&] {
         ramps::Ramp ramp;
         ramps::Report report;
-        std::vector<ramps::HostLayer> layers;
+        std::vector<ColorLayer> layers;
         ok = ok && ramps::ReadRamp(ramps::Format::Gdal, text, false, &ramp, &report) &&
              ramps::LayersFromRamp(ramp, -500, 4000, &layers, &report);
         layerCount = layers.size();

@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "demo/ascgrid.h"
-#include "demo/samplescene.h"
-#include "demo/terrain.h"
 #include "heightcolor/colortable.h"
+#include "heightcolor/layers.h"
 #include "ramps/ramp.h"
+#include "terrain/ascgrid.h"
+#include "terrain/samplescene.h"
 
 namespace {
 
@@ -142,13 +142,9 @@ void LayeringThroughGdaldem(const std::string& table, const AscGrid& grid, const
     float lowest = 0, highest = 0;
     AscGridRange(grid, &lowest, &highest);
     std::vector<float> limits(2 * n);
-    SpreadLayers(lowest, highest, n, reinterpret_cast<float (*)[2]>(limits.data()));
-    std::vector<TerrainLayer> layers(n);
-    for (int i = 0; i < n; ++i) {
-        layers[i].lower = limits[2 * i];
-        layers[i].upper = limits[2 * i + 1];
-        layers[i].r = colors[i].r >> 8, layers[i].g = colors[i].g >> 8, layers[i].b = colors[i].b >> 8;
-    }
+    SpreadTableLayers(lowest, highest, n, reinterpret_cast<float (*)[2]>(limits.data()));
+    const std::vector<ColorLayer> layers =
+        LayersOfRecord(reinterpret_cast<const float (*)[2]>(limits.data()), colors.data(), n);
     long compared = 0, skipped = 0, wrong = 0;
     for (int row = 0; row < grid.nrows; ++row) {
         for (int col = 0; col < grid.ncols; ++col) {
@@ -160,7 +156,7 @@ void LayeringThroughGdaldem(const std::string& table, const AscGrid& grid, const
                 ++skipped;
                 continue;
             }
-            const TerrainLayer& l = layers[LayerFor(layers.data(), n, z)];
+            const Rgb8& l = layers[LayerFor(layers.data(), n, z)].color;
             const unsigned char* p = &rgb[(static_cast<size_t>(row) * w + col) * 3];
             ++compared;
             if (p[0] != l.r || p[1] != l.g || p[2] != l.b) {
@@ -216,7 +212,7 @@ void FilesReadBack(const std::string& table, const std::string& gridFile, float 
     const std::vector<LutColor> colors = ReadTable(table);
     const int n = static_cast<int>(colors.size());
     std::vector<float> limits(2 * n);
-    SpreadLayers(lo, hi, n, reinterpret_cast<float (*)[2]>(limits.data()));
+    SpreadTableLayers(lo, hi, n, reinterpret_cast<float (*)[2]>(limits.data()));
     struct Out {
         const char* file;
         const char* args;

@@ -370,7 +370,7 @@ TEST(RampHostLayers, ClippedToTheRangeClassesKeptSegmentsSampledInProportion)
         Ramp ramp;
         Report report;
         ASSERT_TRUE(ramps::ReadRamp(Format::Gdal, c.text, false, &ramp, &report)) << report.error;
-        std::vector<ramps::HostLayer> layers(3);
+        std::vector<ColorLayer> layers(3);
         const bool ok = ramps::LayersFromRamp(ramp, c.lo, c.hi, &layers, &report);
         if (c.count == 0) {
             EXPECT_FALSE(ok);
@@ -384,24 +384,24 @@ TEST(RampHostLayers, ClippedToTheRangeClassesKeptSegmentsSampledInProportion)
         EXPECT_EQ(layers.back().upper, static_cast<float>(c.hi));
         const Ramp over = ramps::Resolve(ramp, c.lo, c.hi);
         for (size_t i = 0; i < layers.size(); ++i) {
-            const ramps::HostLayer& l = layers[i];
+            const ColorLayer& l = layers[i];
             EXPECT_LT(l.lower, l.upper) << i;
             if (i + 1 < layers.size()) {
                 EXPECT_EQ(l.upper, layers[i + 1].lower) << i;
             }
             Rgba mid;
             ColorAt(over, (static_cast<double>(l.lower) + l.upper) / 2, &mid);
-            EXPECT_NEAR(l.r, mid.r, 0.5001) << i;
-            EXPECT_NEAR(l.g, mid.g, 0.5001) << i;
-            EXPECT_NEAR(l.b, mid.b, 0.5001) << i;
+            EXPECT_NEAR(l.color.r, mid.r, 0.5001) << i;
+            EXPECT_NEAR(l.color.g, mid.g, 0.5001) << i;
+            EXPECT_NEAR(l.color.b, mid.b, 0.5001) << i;
         }
         for (const Want& w : c.layers) {
-            const ramps::HostLayer& l = layers[w.index < 0 ? layers.size() + w.index : w.index];
+            const ColorLayer& l = layers[w.index < 0 ? layers.size() + w.index : w.index];
             EXPECT_NEAR(l.lower, w.lower, 1e-3) << w.index;
             EXPECT_NEAR(l.upper, w.upper, 1e-3) << w.index;
-            EXPECT_EQ(l.r, w.r) << w.index;
-            EXPECT_EQ(l.g, w.g) << w.index;
-            EXPECT_EQ(l.b, w.b) << w.index;
+            EXPECT_EQ(l.color.r, w.r) << w.index;
+            EXPECT_EQ(l.color.g, w.g) << w.index;
+            EXPECT_EQ(l.color.b, w.b) << w.index;
         }
         std::string warnings;
         for (const std::string& w : report.warnings)
@@ -417,15 +417,15 @@ TEST(RampHostLayers, ClippedToTheRangeClassesKeptSegmentsSampledInProportion)
 // layer's inside as the host does, and laid over the same range they give the layers back.
 TEST(RampHostLayers, LayersOutAndBackIn)
 {
-    std::vector<ramps::HostLayer> layers;
+    std::vector<ColorLayer> layers;
     const float limits[][2] = {{180.5f, 400}, {400, 725.25f}, {725.25f, 1000}, {1010, 1450}};
     for (int i = 0; i < 4; ++i) {
-        ramps::HostLayer l;
+        ColorLayer l;
         l.lower = limits[i][0], l.upper = limits[i][1];
-        l.r = static_cast<unsigned char>(40 * i), l.g = static_cast<unsigned char>(200 - 30 * i), l.b = 77;
+        l.color.r = static_cast<unsigned char>(40 * i), l.color.g = static_cast<unsigned char>(200 - 30 * i), l.color.b = 77;
         layers.push_back(l);
     }
-    std::vector<ramps::HostLayer> shuffled = {layers[2], layers[0], layers[3], layers[1]};
+    std::vector<ColorLayer> shuffled = {layers[2], layers[0], layers[3], layers[1]};
     std::swap(shuffled[0].lower, shuffled[0].upper);   // limits the wrong way round
     const Ramp classes = ramps::RampFromLayers(shuffled);
     for (Format f : {Format::Gdal, Format::Grass, Format::Cpt, Format::Qgis}) {
@@ -442,17 +442,17 @@ TEST(RampHostLayers, LayersOutAndBackIn)
         for (const auto& p : probes) {
             Rgba c;
             ASSERT_TRUE(ColorAt(over, p.at, &c));
-            EXPECT_EQ(c.r, layers[p.layer].r) << p.at;
-            EXPECT_EQ(c.g, layers[p.layer].g) << p.at;
+            EXPECT_EQ(c.r, layers[p.layer].color.r) << p.at;
+            EXPECT_EQ(c.g, layers[p.layer].color.g) << p.at;
         }
-        std::vector<ramps::HostLayer> again;
+        std::vector<ColorLayer> again;
         ASSERT_TRUE(ramps::LayersFromRamp(back, 180.5, 1450, &again, &report)) << report.error;
         ASSERT_EQ(again.size(), 4u);
         EXPECT_EQ(again[2].upper, 1005.0f);
         EXPECT_EQ(again[3].lower, 1005.0f);
         for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(again[i].r, layers[i].r) << i;
-            EXPECT_EQ(again[i].g, layers[i].g) << i;
+            EXPECT_EQ(again[i].color.r, layers[i].color.r) << i;
+            EXPECT_EQ(again[i].color.g, layers[i].color.g) << i;
             if (i != 2 && i != 3) {
                 EXPECT_EQ(again[i].upper, layers[i].upper) << i;
             }

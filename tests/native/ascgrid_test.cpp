@@ -1,6 +1,6 @@
 // ESRI ASCII grids: header forms, NODATA, the refusals of malformed and oversized grids, and
 // the writer's round trip.
-#include "demo/ascgrid.h"
+#include "terrain/ascgrid.h"
 
 #include <gtest/gtest.h>
 

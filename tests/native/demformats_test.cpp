@@ -1,5 +1,5 @@
 // Elevation models from the field: SRTM tiles, what a .prj says, and sizes on the ground.
-#include "demo/demformats.h"
+#include "terrain/demformats.h"
 
 #include <gtest/gtest.h>
 

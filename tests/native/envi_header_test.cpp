@@ -1,6 +1,6 @@
 // ENVI headers as the RimBase.dll stand-in reads them: the magic line, the band
 // count, the default display bands, malformed values, and where the header is.
-#include "hosts/rimbase/envi_header.h"
+#include "terrain/envi_header.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 // Layer arithmetic of the layering dialog: even spreading over the elevation range, the green
-// ramp of custom layers, blending between picked colours, screen colours and their texts.
+// ramp of custom layers, blending between picked colours, screen colours and their texts; the
+// forms of a layer colour, layers with absolute limits and the layer that colours an elevation.
 #include "heightcolor/layers.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +44,8 @@ TEST(LayerSpread, TableLayersSpreadEvenlyOverTheRange)
     EXPECT_FLOAT_EQ(l.limits[1][0], -95.0f);
     EXPECT_FLOAT_EQ(l.limits[255][1], 1180.0f);
     EXPECT_EQ(l.limits[256][0], kGuard);
+    for (int i = 1; i < 256; ++i)
+        EXPECT_EQ(l.limits[i - 1][1], l.limits[i][0]) << i;   // no gaps, no overlaps
 }
 
 TEST(LayerSpread, CustomLayersFollowEachOtherWithAGreenRamp)
@@ -165,6 +168,14 @@ TEST(LayerColor, ScreenColoursAndTheirTexts)
     EXPECT_EQ(back.r, 0x20 * 256);
     EXPECT_EQ(back.g, 0x40 * 256);
     EXPECT_EQ(back.b, 0x80 * 256);
+    // The 8-bit form: the high byte, and times 256 back (the low byte of a table entry is lost).
+    const Rgb8 rgb = ToRgb8(LutColor{0x12FF, 0xFF00, 0x0080});
+    EXPECT_EQ(rgb, (Rgb8{0x12, 0xFF, 0x00}));
+    const LutColor wide = FromRgb8(rgb);
+    EXPECT_EQ(wide.r, 0x1200);
+    EXPECT_EQ(wide.g, 0xFF00);
+    EXPECT_EQ(wide.b, 0);
+    EXPECT_EQ(LayerColorToColorRef(wide), 0x00FF12u);
 
     wchar_t text[16];
     ColorRefToText(53760, text, 16);
@@ -178,4 +189,84 @@ TEST(LayerColor, ScreenColoursAndTheirTexts)
     EXPECT_EQ(ColorRefFromText(L"16777472"), 256u);
     EXPECT_EQ(ColorRefFromText(L"99999999999999999999"), 0xFFFFFFu);
     EXPECT_EQ(ColorRefFromText(L"-99999999999999999999"), 0u);
+}
+
+namespace {
+
+ColorLayer Layer(float lower, float upper, uint8_t r = 0)
+{
+    ColorLayer l;
+    l.lower = lower;
+    l.upper = upper;
+    l.color.r = r;
+    return l;
+}
+
+// A record colour as the host's public header declares one: three 16-bit components.
+struct RecordColor {
+    unsigned short r, g, b;
+};
+
+}  // namespace
+
+TEST(LayerLookup, TakesTheFirstHolderElseTheNearest)
+{
+    const ColorLayer table[] = {Layer(0, 10), Layer(10, 20), Layer(30, 40)};
+    EXPECT_EQ(0, LayerFor(table, 3, 5));
+    EXPECT_EQ(0, LayerFor(table, 3, 10));     // shared limit: the earlier layer
+    EXPECT_EQ(1, LayerFor(table, 3, 24));     // gap: nearer to 20
+    EXPECT_EQ(2, LayerFor(table, 3, 26));     // gap: nearer to 30
+    EXPECT_EQ(1, LayerFor(table, 3, 25));     // tie: the earlier
+    EXPECT_EQ(0, LayerFor(table, 3, -100));   // below everything
+    EXPECT_EQ(2, LayerFor(table, 3, 1000));   // above everything
+    EXPECT_EQ(-1, LayerFor(table, 0, 5));
+    const ColorLayer reversed[] = {Layer(20, 10)};   // limits edited the wrong way round
+    EXPECT_EQ(0, LayerFor(reversed, 1, 15));
+}
+
+
+TEST(LayerLookup, BinarySearchAgreesWithTheRuleOnAscendingTables)
+{
+    // Gaps of every width, shared limits and one-point layers; heights across, between and beyond.
+    const ColorLayer table[] = {Layer(0, 10), Layer(10, 20), Layer(30, 30), Layer(31, 40), Layer(55, 70)};
+    const int n = 5;
+    ASSERT_TRUE(LayersAscending(table, n));
+    for (float h = -20.0f; h <= 90.0f; h += 0.25f)
+        EXPECT_EQ(LayerFor(table, n, h), LayerForAscending(table, n, h)) << h;
+    const ColorLayer overlapping[] = {Layer(0, 10), Layer(5, 20)};
+    const ColorLayer reversed[] = {Layer(10, 0)};
+    EXPECT_FALSE(LayersAscending(overlapping, 2));
+    EXPECT_FALSE(LayersAscending(reversed, 1));
+}
+
+TEST(LayerRecord, RecordArraysAndLayersBothWays)
+{
+    float limits[kMaxLayers + 1][2];
+    RecordColor colors[kMaxLayers + 1];
+    for (int i = 0; i <= kMaxLayers; ++i) {
+        limits[i][0] = limits[i][1] = kGuard;
+        colors[i] = RecordColor{0xBEEF, 0xBEEF, 0xBEEF};
+    }
+    // More layers than a record holds: the first 256 are written, nothing past them.
+    std::vector<ColorLayer> many;
+    for (int i = 0; i < 300; ++i)
+        many.push_back(ColorLayer{static_cast<float>(i), static_cast<float>(i + 1),
+                                  Rgb8{static_cast<uint8_t>(i), 2, 3}});
+    EXPECT_EQ(kMaxLayers, LayersToRecord(many, limits, colors));
+    EXPECT_EQ(limits[255][1], 256.0f);
+    EXPECT_EQ(colors[255].r, 255 * 256);
+    EXPECT_EQ(colors[255].g, 2 * 256);
+    EXPECT_EQ(limits[256][0], kGuard);
+    EXPECT_EQ(colors[256].r, 0xBEEF);
+
+    // Back: the limits as they are, each colour's high byte; counts as far as the record holds.
+    colors[7] = RecordColor{0x12FF, 0x3400, 0x5601};
+    const std::vector<ColorLayer> back = LayersOfRecord(limits, colors, 30000);
+    ASSERT_EQ(back.size(), static_cast<size_t>(kMaxLayers));
+    EXPECT_EQ(back[7].lower, 7.0f);
+    EXPECT_EQ(back[7].upper, 8.0f);
+    EXPECT_EQ(back[7].color, (Rgb8{0x12, 0x34, 0x56}));
+    EXPECT_EQ(back[200].color, (Rgb8{200, 2, 3}));
+    EXPECT_TRUE(LayersOfRecord(limits, colors, -1).empty());
+    EXPECT_EQ(0, LayersToRecord(std::vector<ColorLayer>(), limits, colors));
 }

@@ -1,9 +1,9 @@
 // The surface's levels of detail: chunk sizes, each level's triangles and height error, the
 // level a distance asks for, culling, the triangle budget, and seams without cracks whatever
 // the neighbours' levels.
-#include "demo/ascgrid.h"
-#include "demo/terrain.h"
-#include "demo/terrainlod.h"
+#include "terrain/ascgrid.h"
+#include "terrain/terrain.h"
+#include "terrain/terrainlod.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The viewer's own logic: layering of elevations, the surface mesh, the camera, the checks on
 // rendered pictures, ENVI band composition and the sample scene.
-#include "demo/ascgrid.h"
-#include "demo/enviraster.h"
-#include "demo/samplescene.h"
-#include "demo/terrain.h"
 #include "demo/viewcheck.h"
+#include "terrain/ascgrid.h"
+#include "terrain/enviraster.h"
+#include "terrain/samplescene.h"
+#include "terrain/terrain.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +15,6 @@
 #include <vector>
 
 namespace {
-
-TerrainLayer Layer(float lower, float upper, uint8_t r = 0)
-{
-    TerrainLayer l;
-    l.lower = lower;
-    l.upper = upper;
-    l.r = r;
-    return l;
-}
 
 AscGrid Plane(int cols, int rows, double cellsize, float (*height)(int r, int c))
 {
@@ -39,46 +30,20 @@ AscGrid Plane(int cols, int rows, double cellsize, float (*height)(int r, int c)
 
 // ---- layering ----------------------------------------------------------------------------
 
-TEST(Layers, SpreadEvenlyAndContiguously)
-{
-    float limits[256][2];
-    SpreadLayers(180.0f, 1450.0f, 256, limits);
-    const float step = (1450.0f - 180.0f) / 256.0f;
-    EXPECT_EQ(180.0f, limits[0][0]);
-    EXPECT_EQ(180.0f + 3 * step, limits[3][0]);
-    for (int i = 1; i < 256; ++i)
-        EXPECT_EQ(limits[i - 1][1], limits[i][0]) << i;   // no gaps, no overlaps
-    EXPECT_NEAR(1450.0f, limits[255][1], 1e-3);
-}
-
-TEST(Layers, LookupTakesTheFirstHolderElseTheNearest)
-{
-    const TerrainLayer table[] = {Layer(0, 10), Layer(10, 20), Layer(30, 40)};
-    EXPECT_EQ(0, LayerFor(table, 3, 5));
-    EXPECT_EQ(0, LayerFor(table, 3, 10));     // shared limit: the earlier layer
-    EXPECT_EQ(1, LayerFor(table, 3, 24));     // gap: nearer to 20
-    EXPECT_EQ(2, LayerFor(table, 3, 26));     // gap: nearer to 30
-    EXPECT_EQ(1, LayerFor(table, 3, 25));     // tie: the earlier
-    EXPECT_EQ(0, LayerFor(table, 3, -100));   // below everything
-    EXPECT_EQ(2, LayerFor(table, 3, 1000));   // above everything
-    EXPECT_EQ(-1, LayerFor(table, 0, 5));
-    const TerrainLayer reversed[] = {Layer(20, 10)};   // limits edited the wrong way round
-    EXPECT_EQ(0, LayerFor(reversed, 1, 15));
-}
-
 TEST(Layers, VertexColoursAgreeWithTheLookupOnAnyTable)
 {
     // Heights across and beyond the range, on a sorted table with gaps (binary search) and on
     // an unsorted one (linear rule); NODATA takes the `none` colour.
     AscGrid grid = Plane(50, 4, 1.0, [](int r, int c) { return static_cast<float>(r * 50 + c) - 20.0f; });
     grid.z[7] = std::numeric_limits<float>::quiet_NaN();
-    std::vector<TerrainLayer> sorted, unsorted;
+    std::vector<ColorLayer> sorted, unsorted;
     for (int i = 0; i < 12; ++i)
-        sorted.push_back(Layer(i * 15.0f, i * 15.0f + (i % 3 == 0 ? 9.0f : 15.0f), static_cast<uint8_t>(i * 20)));
+        sorted.push_back(ColorLayer{i * 15.0f, i * 15.0f + (i % 3 == 0 ? 9.0f : 15.0f),
+                                    Rgb8{static_cast<uint8_t>(i * 20), 0, 0}});
     unsorted = sorted;
     std::swap(unsorted[2], unsorted[9]);
     unsorted[4].upper = 100.0f;   // overlaps later layers
-    const uint8_t none[3] = {1, 2, 3};
+    const Rgb8 none = {1, 2, 3};
     for (const auto* table : {&sorted, &unsorted}) {
         std::vector<uint8_t> rgb;
         ColourVertices(grid.z, table->data(), static_cast<int>(table->size()), none, &rgb);
@@ -89,7 +54,7 @@ TEST(Layers, VertexColoursAgreeWithTheLookupOnAnyTable)
                 continue;
             }
             const int layer = LayerFor(table->data(), static_cast<int>(table->size()), grid.z[i]);
-            EXPECT_EQ((*table)[layer].r, rgb[i * 3]) << "height " << grid.z[i];
+            EXPECT_EQ((*table)[layer].color.r, rgb[i * 3]) << "height " << grid.z[i];
         }
     }
 }
@@ -191,9 +156,9 @@ TEST(Mesh, TrueProportionsExaggerationAndDecimation)
 
 TEST(Layers, SeaLevelIsALayerBoundary)
 {
-    uint8_t land[4][3] = {{10, 0, 0}, {20, 0, 0}, {30, 0, 0}, {40, 0, 0}};
+    const Rgb8 land[4] = {{10, 0, 0}, {20, 0, 0}, {30, 0, 0}, {40, 0, 0}};
     float limits[256][2];
-    uint8_t colours[256][3];
+    Rgb8 colours[256];
     const struct { float lo, hi; int water; } cases[] = {
         {-1000.0f, 3000.0f, 64},   // a quarter of the range under water
         {-10.0f, 5000.0f, 1},      // a sliver of sea still gets its layer
@@ -216,25 +181,37 @@ TEST(Layers, SeaLevelIsALayerBoundary)
             // Water is blue and deepens downward; land starts with the table's first colour and
             // stretches it over its share.
             if (water > 1) {
-                EXPECT_GT(colours[water - 1][2], colours[0][2]);
+                EXPECT_GT(colours[water - 1].b, colours[0].b);
             }
-            EXPECT_LT(colours[0][0], colours[0][2]);
-            EXPECT_EQ(10, colours[water][0]);
-            EXPECT_EQ(256 - water >= 4 ? 40 : 10, colours[255][0]);
+            EXPECT_LT(colours[0].r, colours[0].b);
+            EXPECT_EQ(10, colours[water].r);
+            EXPECT_EQ(256 - water >= 4 ? 40 : 10, colours[255].r);
         }
         if (water == 0) {
-            EXPECT_EQ(10, colours[0][0]);
-            EXPECT_EQ(20, colours[64][0]);
+            EXPECT_EQ(10, colours[0].r);
+            EXPECT_EQ(20, colours[64].r);
         }
     }
     // The water ramp's end is just under sea level: -1 m takes the shallows, -999 m the deep.
     SeaLevelLayers(-1000.0f, 3000.0f, 256, land, 4, limits, colours);
-    std::vector<TerrainLayer> table(256);
+    std::vector<ColorLayer> table(256);
     for (int i = 0; i < 256; ++i)
-        table[i] = TerrainLayer{limits[i][0], limits[i][1], colours[i][0], colours[i][1], colours[i][2]};
+        table[i] = ColorLayer{limits[i][0], limits[i][1], colours[i]};
     EXPECT_EQ(63, LayerFor(table.data(), 256, -1.0f));
     EXPECT_EQ(0, LayerFor(table.data(), 256, -999.0f));
     EXPECT_EQ(64, LayerFor(table.data(), 256, 1.0f));
+
+    // More layers than a record holds: 256 are made, nothing past them is written.
+    float wideLimits[300][2];
+    Rgb8 wideColours[300];
+    for (int i = 0; i < 300; ++i) {
+        wideLimits[i][0] = wideLimits[i][1] = -1.0f;
+        wideColours[i] = Rgb8{7, 7, 7};
+    }
+    EXPECT_EQ(64, SeaLevelLayers(-1000.0f, 3000.0f, 300, land, 4, wideLimits, wideColours));
+    EXPECT_EQ(3000.0f, wideLimits[255][1]);
+    EXPECT_EQ(-1.0f, wideLimits[256][0]);
+    EXPECT_EQ(7, wideColours[256].r);
 }
 
 TEST(Camera, StaysInsideItsLimits)

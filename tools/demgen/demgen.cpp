@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "demo/ascgrid.h"
-#include "demo/samplescene.h"
+#include "terrain/ascgrid.h"
+#include "terrain/samplescene.h"
 
 namespace {
 

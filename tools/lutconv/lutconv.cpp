@@ -17,9 +17,9 @@
 #include <unistd.h>
 #endif
 
-#include "demo/ascgrid.h"
 #include "heightcolor/colortable.h"
 #include "ramps/ramp.h"
+#include "terrain/ascgrid.h"
 
 namespace {
 

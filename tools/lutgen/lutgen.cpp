@@ -10,7 +10,7 @@
 // Stops are given in ascending position. Entry i of n sits at position i / (n - 1); its colour
 // is interpolated linearly between the stops around it and rounded, before the first stop it
 // is the first stop's colour and after the last the last stop's. Components are stored as
-// value * 256, the way every table of the library holds them.
+// value * 256, the way every table of the library holds them (FromRgb8).
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "heightcolor/colortable.h"
+#include "heightcolor/layers.h"
 
 namespace {
 
@@ -164,12 +165,12 @@ LutColor ColorAt(const std::vector<Stop>& stops, double t)
         for (int c = 0; c < 3; ++c)
             rgb[c] = a.rgb[c] + (b.rgb[c] - a.rgb[c]) * f;
     }
-    uint16_t v[3];
+    uint8_t v[3];
     for (int c = 0; c < 3; ++c) {
         const long byte = std::lround(rgb[c]);
-        v[c] = static_cast<uint16_t>((byte < 0 ? 0 : byte > 255 ? 255 : byte) * 256);
+        v[c] = static_cast<uint8_t>(byte < 0 ? 0 : byte > 255 ? 255 : byte);
     }
-    return LutColor{v[0], v[1], v[2]};
+    return FromRgb8(Rgb8{v[0], v[1], v[2]});
 }
 
 // The title of an output path: no folder, no extension.

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "bench_timing.h"
-#include "hosts/rimbase/rimbase.h"
 #include "include/oroscape.h"
 #include "test_hostdir.h"
+#include "texture/rimbase.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "hosts/rimbase/envi_header.h"
+#include "terrain/envi_header.h"
 
 #include <limits.h>
 

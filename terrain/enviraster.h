@@ -2,7 +2,7 @@
 //   EnviRaster, ParseEnviRaster, EnviDataBytes, ComposeEnviRgb.
 // Windows-free. (The band count and default bands the texture dialog shows come from the
 // host's image library; the viewer reads the header again for the pixel geometry, with the
-// same header reader, hosts/rimbase/envi_header.h.)
+// terrain core's header reader, terrain/envi_header.h, which the RimBase stand-in uses too.)
 //
 // Keys read from the header ("ENVI" on the first line, then "key = value" lines, values in
 // braces may run over several lines, ';' starts a comment line, keys in any case):

@@ -1,5 +1,5 @@
 // Level of detail of the terrain surface.
-#include "demo/terrainlod.h"
+#include "terrain/terrainlod.h"
 
 #include <algorithm>
 #include <cmath>

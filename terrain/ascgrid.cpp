@@ -1,5 +1,5 @@
 // ESRI ASCII grids: parser and writer.
-#include "demo/ascgrid.h"
+#include "terrain/ascgrid.h"
 
 #include <cerrno>
 #include <cmath>

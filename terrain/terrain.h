@@ -1,36 +1,20 @@
 // Terrain geometry and colouring for the viewer, free of Windows and OpenGL.
-//   TerrainLayer, SpreadLayers, LayerFor, ColourVertices (elevation layering);
-//   SeaLevelLayers (start-up layers); TerrainMesh, BuildTerrainMesh (the lit surface); OrbitCamera (the view).
+//   ColourVertices (elevation layering, by the colour core's layers);
+//   SeaLevelLayers, WaterColour (start-up layers); TerrainMesh, BuildTerrainMesh (the lit surface); OrbitCamera (the view).
 #pragma once
 
 #include <stdint.h>
 
 #include <vector>
 
-#include "demo/ascgrid.h"
-
-// One elevation layer as the viewer draws it: limits in elevation units, 8-bit colour.
-struct TerrainLayer {
-    float lower = 0.0f;
-    float upper = 0.0f;
-    uint8_t r = 0, g = 0, b = 0;
-};
-
-// Spreads count layers evenly over lowest .. highest the way the layering dialog does:
-// step = (highest - lowest) / count in single precision, layer i spans
-// lowest + i * step .. lowest + (i + 1) * step. Writes count pairs into limits; nothing for a
-// count below 1.
-void SpreadLayers(float lowest, float highest, int count, float (*limits)[2]);
-
-// The layer that colours elevation h: the first layer (in table order) whose limits hold h,
-// either way round; when none does (a gap, or beyond the ends), the layer whose nearer limit
-// is closest, the earlier one on a tie. -1 only for an empty table.
-int LayerFor(const TerrainLayer* layers, int count, float h);
+#include "heightcolor/layers.h"
+#include "terrain/ascgrid.h"
 
 // Per-vertex colours (r, g, b per height, in order) of heights under the layers (the mesh's
 // own heights, or a grid's cells). Heights without elevation (NaN) get `none`.
-void ColourVertices(const std::vector<float>& heights, const TerrainLayer* layers, int count,
-                    const uint8_t none[3], std::vector<uint8_t>* rgb);
+// (LayerFor's rule, in O(log count) a height when the layers ascend.)
+void ColourVertices(const std::vector<float>& heights, const ColorLayer* layers, int count,
+                    const Rgb8& none, std::vector<uint8_t>* rgb);
 
 // Start-up layers that put sea level on a layer boundary. A range that spans 0 gets a water
 // ramp over lowest .. 0 and the land colours over 0 .. highest, each with a share of count
@@ -38,12 +22,13 @@ void ColourVertices(const std::vector<float>& heights, const TerrainLayer* layer
 // 0 gets the water ramp alone; one at or above 0 gets the land colours alone. Land layer j of
 // nLand takes land colour j * landCount / nLand, so a table of any length stretches over its
 // share. Writes count limits (ascending, water's last upper limit and land's first lower limit
-// exactly 0) and colours (8-bit r, g, b); returns the number of water layers.
-int SeaLevelLayers(float lowest, float highest, int count, const uint8_t (*land)[3], int landCount,
-                   float (*limits)[2], uint8_t (*colors)[3]);
+// exactly 0) and colours; returns the number of water layers. Each side is spread by the
+// layering dialog's rule (SpreadTableLayers); count is taken as LayersInRecord(count).
+int SeaLevelLayers(float lowest, float highest, int count, const Rgb8* land, int landCount,
+                   float (*limits)[2], Rgb8* colors);
 
 // The colour of water layer i of n: from deep blue (i = 0) to the shallows (i = n - 1).
-void WaterColour(int i, int n, uint8_t rgb[3]);
+Rgb8 WaterColour(int i, int n);
 
 // How a grid stands on the ground: metres per cell along x and y (GridGroundScale), the
 // vertical exaggeration (1: true proportions), and the largest number of vertices the mesh

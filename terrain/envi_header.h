@@ -1,6 +1,7 @@
 // ENVI image headers: the text file beside an ENVI image that describes it.
-// Windows-free; the RimBase.dll stand-in reads headers with it, and so does the
-// demo viewer for the pixel layout (ReadEnviKeys, ParseEnviWhole).
+// Windows-free, part of the terrain core: the viewer reads the pixel layout with it
+// (ReadEnviKeys, ParseEnviWhole, in enviraster), and the RimBase.dll stand-in reads
+// band counts and display bands with it.
 //
 // A header begins with the line "ENVI", followed by "key = value" lines. Keys
 // are case-insensitive; a value that opens with '{' runs to the matching '}',

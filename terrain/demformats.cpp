@@ -1,5 +1,5 @@
 // Elevation models from the field and their size on the ground.
-#include "demo/demformats.h"
+#include "terrain/demformats.h"
 
 #include <algorithm>
 #include <cctype>

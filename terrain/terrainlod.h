@@ -18,7 +18,7 @@
 
 #include <vector>
 
-#include "demo/terrain.h"
+#include "terrain/terrain.h"
 
 const int kLodMaxLevels = 8;
 

@@ -1,5 +1,5 @@
 // The sample scene: relief, texture picture and band image.
-#include "demo/samplescene.h"
+#include "terrain/samplescene.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,12 +1,12 @@
 // ENVI pixel layout: header keys and band composition.
-#include "demo/enviraster.h"
+#include "terrain/enviraster.h"
 
 #include <limits.h>
 
 #include <map>
 #include <string>
 
-#include "hosts/rimbase/envi_header.h"
+#include "terrain/envi_header.h"
 
 EnviRasterStatus ParseEnviRaster(const char* text, size_t size, EnviRaster* raster)
 {

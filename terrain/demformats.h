@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "demo/ascgrid.h"
+#include "terrain/ascgrid.h"
 
 // ---- SRTM .hgt tiles -----------------------------------------------------------------------
 // A tile is a square of big-endian signed 16-bit elevations in metres, rows from the north,

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "demo/ascgrid.h"
+#include "terrain/ascgrid.h"
 
 // A 32-bit xorshift generator: portable, unlike the standard distributions.
 class SampleRandom {

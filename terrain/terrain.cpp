@@ -1,110 +1,36 @@
 // Terrain geometry and colouring.
-#include "demo/terrain.h"
+#include "terrain/terrain.h"
 
 #include <algorithm>
 #include <cmath>
 
-void SpreadLayers(float lowest, float highest, int count, float (*limits)[2])
-{
-    if (count < 1)
-        return;
-    const float step = (highest - lowest) / static_cast<float>(count);
-    for (int i = 0; i < count; ++i) {
-        limits[i][0] = lowest + static_cast<float>(i) * step;
-        limits[i][1] = lowest + static_cast<float>(i + 1) * step;
-    }
-}
-
-namespace {
-
-float Distance(const TerrainLayer& layer, float h)
-{
-    const float lo = std::min(layer.lower, layer.upper);
-    const float hi = std::max(layer.lower, layer.upper);
-    return h < lo ? lo - h : h > hi ? h - hi : 0.0f;
-}
-
-// Whether the table runs upward without overlaps (each layer's upper limit at or below the
-// next lower limit), so that a binary search finds what the linear rule finds.
-bool Ascending(const TerrainLayer* layers, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        if (!(layers[i].lower <= layers[i].upper))
-            return false;
-        if (i > 0 && !(layers[i - 1].upper <= layers[i].lower))
-            return false;
-    }
-    return true;
-}
-
-// LayerFor on an ascending table in O(log n).
-int LayerForAscending(const TerrainLayer* layers, int count, float h)
-{
-    // First layer whose upper limit reaches h.
-    int lo = 0, hi = count;
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (layers[mid].upper < h)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    if (lo == count)
-        return count - 1;                    // above the top
-    if (layers[lo].lower <= h || lo == 0)
-        return lo;                           // inside, or below the bottom
-    // In the gap between lo - 1 and lo: the nearer one, the earlier on a tie.
-    return h - layers[lo - 1].upper <= layers[lo].lower - h ? lo - 1 : lo;
-}
-
-}  // namespace
-
-int LayerFor(const TerrainLayer* layers, int count, float h)
-{
-    int best = -1;
-    float bestDistance = 0.0f;
-    for (int i = 0; i < count; ++i) {
-        const float d = Distance(layers[i], h);
-        if (d == 0.0f)
-            return i;
-        if (best < 0 || d < bestDistance) {
-            best = i;
-            bestDistance = d;
-        }
-    }
-    return best;
-}
-
-void ColourVertices(const std::vector<float>& heights, const TerrainLayer* layers, int count,
-                    const uint8_t none[3], std::vector<uint8_t>* rgb)
+void ColourVertices(const std::vector<float>& heights, const ColorLayer* layers, int count,
+                    const Rgb8& none, std::vector<uint8_t>* rgb)
 {
     rgb->resize(heights.size() * 3);
-    const bool ascending = count > 0 && Ascending(layers, count);
+    const bool ascending = count > 0 && LayersAscending(layers, count);
     uint8_t* out = rgb->data();
     for (float h : heights) {
         const int i = std::isnan(h) || count < 1 ? -1
                     : ascending ? LayerForAscending(layers, count, h) : LayerFor(layers, count, h);
-        if (i < 0) {
-            out[0] = none[0], out[1] = none[1], out[2] = none[2];
-        } else {
-            out[0] = layers[i].r, out[1] = layers[i].g, out[2] = layers[i].b;
-        }
+        const Rgb8& c = i < 0 ? none : layers[i].color;
+        out[0] = c.r, out[1] = c.g, out[2] = c.b;
         out += 3;
     }
 }
 
-void WaterColour(int i, int n, uint8_t rgb[3])
+Rgb8 WaterColour(int i, int n)
 {
     // Deep ocean (8, 36, 92) to the shallows (120, 184, 224).
     const float t = n > 1 ? static_cast<float>(i) / static_cast<float>(n - 1) : 1.0f;
-    rgb[0] = static_cast<uint8_t>(8.0f + t * 112.0f + 0.5f);
-    rgb[1] = static_cast<uint8_t>(36.0f + t * 148.0f + 0.5f);
-    rgb[2] = static_cast<uint8_t>(92.0f + t * 132.0f + 0.5f);
+    return Rgb8{static_cast<uint8_t>(8.0f + t * 112.0f + 0.5f), static_cast<uint8_t>(36.0f + t * 148.0f + 0.5f),
+                static_cast<uint8_t>(92.0f + t * 132.0f + 0.5f)};
 }
 
-int SeaLevelLayers(float lowest, float highest, int count, const uint8_t (*land)[3], int landCount,
-                   float (*limits)[2], uint8_t (*colors)[3])
+int SeaLevelLayers(float lowest, float highest, int count, const Rgb8* land, int landCount,
+                   float (*limits)[2], Rgb8* colors)
 {
+    count = LayersInRecord(count);
     if (count < 1)
         return 0;
     int water = 0;
@@ -117,19 +43,19 @@ int SeaLevelLayers(float lowest, float highest, int count, const uint8_t (*land)
     }
     const int landLayers = count - water;
     if (water > 0) {
-        SpreadLayers(lowest, std::min(0.0f, highest), water, limits);
+        SpreadTableLayers(lowest, std::min(0.0f, highest), water, limits);
         limits[water - 1][1] = std::min(0.0f, highest);
         for (int i = 0; i < water; ++i)
-            WaterColour(i, water, colors[i]);
+            colors[i] = WaterColour(i, water);
     }
     if (landLayers > 0) {
-        SpreadLayers(std::max(0.0f, lowest), highest, landLayers, limits + water);
+        SpreadTableLayers(std::max(0.0f, lowest), highest, landLayers, limits + water);
         if (water > 0)
             limits[water][0] = 0.0f;
         for (int j = 0; j < landLayers; ++j) {
             const int k = landCount > 0 ? static_cast<int>(static_cast<long long>(j) * landCount / landLayers) : -1;
-            for (int c = 0; c < 3; ++c)
-                colors[water + j][c] = k >= 0 ? land[k][c] : static_cast<uint8_t>(j * 255 / std::max(1, landLayers - 1));
+            const uint8_t grey = static_cast<uint8_t>(j * 255 / std::max(1, landLayers - 1));
+            colors[water + j] = k >= 0 ? land[k] : Rgb8{grey, grey, grey};
         }
     }
     return water;
