@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "demo/smalldialogs.h"
 #include "demo/terrainview_res.h"
 #include "demo/viewer.h"
 #include "demo/wintext.h"
@@ -49,62 +50,6 @@ std::wstring Warnings(const ramps::Report& report)
     for (const std::string& w : report.warnings)
         text += L"\n- " + Wide(w);
     return text;
-}
-
-// The name box of 另存为色表; lParam: TableNameBox*. OK only with a name the library can read a
-// table by (the table-name rule, in the system code page); an existing table is replaced only
-// when the user agrees.
-struct TableNameBox {
-    std::wstring note;
-    std::wstring name;       // in: the proposal; out: the name taken
-    std::string ansi;        // out: the name in the system code page
-    std::string folder;      // HeightLut
-};
-
-INT_PTR CALLBACK TableNameProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp)
-{
-    TableNameBox* box = reinterpret_cast<TableNameBox*>(GetWindowLongPtrW(dlg, DWLP_USER));
-    switch (msg) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrW(dlg, DWLP_USER, lp);
-        box = reinterpret_cast<TableNameBox*>(lp);
-        SetDlgItemTextW(dlg, IDC_TABLE_NOTE, box->note.c_str());
-        SetDlgItemTextW(dlg, IDC_TABLE_NAME, box->name.c_str());
-        SendDlgItemMessageW(dlg, IDC_TABLE_NAME, EM_LIMITTEXT, kLutMaxNameLength, 0);
-        SendDlgItemMessageW(dlg, IDC_TABLE_NAME, EM_SETSEL, 0, -1);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wp) == IDOK) {
-            wchar_t text[256] = L"";
-            GetDlgItemTextW(dlg, IDC_TABLE_NAME, text, 256);
-            std::string ansi;
-            char path[kLutPathCap];
-            if (!ToAnsi(text, &ansi) || !IsValidTableName(ansi.c_str(), LeadByte) ||
-                !ComposeTablePath(box->folder.c_str(), ansi.c_str(), path, sizeof path, LeadByte)) {
-                MessageBoxW(dlg,
-                            L"此名称不能作为色表名称: 名称不能为空, 不能含有 \\ / : * ? \" < > | 和控制字符, 不能是设备名 "
-                            L"(如 CON、COM1), 不能超过 127 字节, 且须能以当前代码页表示。",
-                            kAppTitle, MB_OK | MB_ICONWARNING);
-                SetFocus(GetDlgItem(dlg, IDC_TABLE_NAME));
-                SendDlgItemMessageW(dlg, IDC_TABLE_NAME, EM_SETSEL, 0, -1);
-                return TRUE;
-            }
-            if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES &&
-                MessageBoxW(dlg, Format(L"色表 %ls 已存在。要替换它吗?", text).c_str(), kAppTitle,
-                            MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-                return TRUE;
-            box->name = text;
-            box->ansi = ansi;
-            EndDialog(dlg, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wp) == IDCANCEL) {
-            EndDialog(dlg, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
 }
 
 // The save box's filters, in the order of nFilterIndex (1-based), and what each writes.

@@ -1,5 +1,5 @@
-// The scripted tour and the benchmark of terrainview.
-//   RunTour, RunBenchmark, RunCrackCheck, TourLog.
+// The scripted tour and the benchmark of terrainview (the tour's parts: demo/tour/steps.h).
+//   RunTour, RunBenchmark, RunCrackCheck, TourLog, Pump.
 //
 // The tour drives every dialog of the library through a realistic change from inside the
 // program: the user-interface thread makes the library call exactly as the menu does, while a
@@ -26,6 +26,9 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& figuresFile);
 // made for the check from straight above in flat colours at x1 and x10 and looks for background
 // inside the terrain's footprint. Returns 0 when there is none.
 int RunCrackCheck(TerrainViewer& viewer, bool ownGrid);
+
+// Lets the user-interface thread handle what is queued, for about ms milliseconds.
+void Pump(unsigned long ms);
 
 // A line for the tour's log (kept until the log file is open; also printed). Any thread.
 void TourLog(const std::wstring& line);

@@ -17,7 +17,7 @@
 #include "afx/afxsheet.h"
 #include "assert_watch.h"
 #include "res/resource.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
 
 namespace {
 

@@ -20,7 +20,8 @@
 #include "afx/afxwin.h"
 #include "assert_watch.h"
 #include "res/resource.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 // ---- which blocks are freed ---------------------------------------------------------------------
 
@@ -65,8 +66,8 @@ void operator delete(void* p, size_t) noexcept
 
 namespace {
 
-const wchar_t kThresholdCaption[] = L"编辑阈值";
-const wchar_t kNameCaption[] = L"保存自定义色表";
+const wchar_t* const kThresholdCaption = kCaptionThreshold;
+const wchar_t* const kNameCaption = kCaptionSaveTable;
 
 // ---- the update lock-out -------------------------------------------------------------------------
 

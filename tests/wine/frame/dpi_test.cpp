@@ -19,7 +19,8 @@
 #include "passes.h"
 #include "res/resource.h"
 #include "test_hostdir.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace {
 
@@ -156,7 +157,7 @@ TEST(Dpi, LayeringDialogDrawsItsListIconAndTextsAtTheResolution)
 
     ui::Script s;
     s.Step("list, icon and texts", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"高程分层设色设置", L"#32770");
+        HWND d = c.WaitWindow(kCaptionHeightColor, L"#32770");
         HWND list = c.Item(d, IDC_LAYER_LIST);
         CheckTexts(c, d, "高程分层设色设置");
 
@@ -245,13 +246,13 @@ TEST(Dpi, LayeringDialogDrawsItsListIconAndTextsAtTheResolution)
 
         // The nested dialogs.
         c.Click(d, IDC_SAVE);
-        HWND n = c.WaitWindow(L"保存自定义色表", L"#32770");
+        HWND n = c.WaitWindow(kCaptionSaveTable, L"#32770");
         CheckTexts(c, n, "保存自定义色表");
         c.Click(n, IDCANCEL);
         c.WaitGone(n);
         c.Click(d, IDC_ALLOW_LIMIT_EDIT);
         PostMessageW(d, WM_EDIT_LAYER_CELL, 2, 1);
-        HWND t = c.WaitWindow(L"编辑阈值", L"#32770");
+        HWND t = c.WaitWindow(kCaptionThreshold, L"#32770");
         CheckTexts(c, t, "编辑阈值");
         c.Click(t, IDCANCEL);
         c.WaitGone(t);
@@ -283,7 +284,7 @@ TEST(Dpi, ModelPagesKeepTheirSwatchMarginAndTexts)
     const MODELCOLOR shown[3] = {ambient, material, fog};
     ui::Script s;
     s.Step("each page", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"模型参数设置", L"#32770");
+        HWND d = c.WaitWindow(kCaptionModelSheet, L"#32770");
         for (int page = 0; page < 3; ++page) {
             c.RunOnUi([&] { SendMessageW(d, PSM_SETCURSEL, page, 0); });
             HWND pageWnd = reinterpret_cast<HWND>(SendMessageW(d, PSM_GETCURRENTPAGEHWND, 0, 0));
@@ -320,7 +321,7 @@ TEST(Dpi, TextureParametersTexts)
     int bands[3] = {};
     ui::Script s;
     s.Step("texts", [](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"纹理参数设置", L"#32770");
+        HWND d = c.WaitWindow(kCaptionTexParam, L"#32770");
         CheckTexts(c, d, "纹理参数设置");
         // Each format's description, which the dialog writes into its static.
         HWND formats = c.Item(d, IDC_FORMAT);

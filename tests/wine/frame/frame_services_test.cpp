@@ -11,7 +11,8 @@
 #include "afx/afxstate.h"
 #include "frame/strings.h"
 #include "res/resource.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ TEST(Strings, LoadResStringGivesTheResourceTextInAnyCodePage)
 {
     CString text(L"sentinel");
     EXPECT_TRUE(LoadResString(IDS_WARNING_CAPTION, text));
-    EXPECT_STREQ(text, L"系统信息提示");
+    EXPECT_STREQ(text, kCaptionWarning);
     EXPECT_TRUE(LoadResString(IDS_PREVIEW_LABEL, text));
     EXPECT_STREQ(text, L"\n\n图片预览");
     EXPECT_FALSE(LoadResString(4999, text));
@@ -41,7 +42,7 @@ TEST(Strings, ServicesRestoreTheCallersModuleState)
     AFX_MODULE_STATE* previous = AfxSetModuleState(&mine);
     CString text;
     EXPECT_TRUE(LoadResString(IDS_MODEL_SHEET_CAPTION, text));
-    EXPECT_STREQ(text, L"模型参数设置");
+    EXPECT_STREQ(text, kCaptionModelSheet);
     EXPECT_EQ(AfxGetThreadModuleState(), &mine);
     FormatResString(text, IDS_BAND_FORMAT, 1L);
     EXPECT_EQ(AfxGetThreadModuleState(), &mine);
@@ -87,7 +88,7 @@ TEST(Warning, ShowsTheStringWithTheSystemCaption)
 {
     BoxSeen seen = WatchWarning(IDS_NEED_COLORS, 5000);
     ASSERT_TRUE(seen.shown);
-    EXPECT_EQ(seen.caption, L"系统信息提示");
+    EXPECT_EQ(seen.caption, kCaptionWarning);
     EXPECT_EQ(seen.text, L"请输入指定颜色!");
 }
 

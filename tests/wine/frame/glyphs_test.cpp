@@ -15,7 +15,8 @@
 #include "passes.h"
 #include "res/resource.h"
 #include "test_hostdir.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace {
 
@@ -123,17 +124,17 @@ TEST(Glyphs, EveryDialogDrawsItsChineseTextWithGlyphs)
     } cases[] = {
         {"layering, its name and threshold dialogs", [&] { return _SetHeightColorDlg(range, &record); },
          [](ui::Ctx& c) {
-             HWND d = c.WaitWindow(L"高程分层设色设置", L"#32770");
+             HWND d = c.WaitWindow(kCaptionHeightColor, L"#32770");
              ExpectReadable(c, d, "高程分层设色设置");
              ui::SaveScreenshotIfRequested(d, L"heightcolor_en_US");
              c.Click(d, IDC_SAVE);
-             HWND n = c.WaitWindow(L"保存自定义色表", L"#32770");
+             HWND n = c.WaitWindow(kCaptionSaveTable, L"#32770");
              ExpectReadable(c, n, "保存自定义色表");
              c.Click(n, IDCANCEL);
              c.WaitGone(n);
              c.Click(d, IDC_ALLOW_LIMIT_EDIT);
              PostMessageW(d, WM_EDIT_LAYER_CELL, 2, 1);
-             HWND t = c.WaitWindow(L"编辑阈值", L"#32770");
+             HWND t = c.WaitWindow(kCaptionThreshold, L"#32770");
              ExpectReadable(c, t, "编辑阈值");
              c.Click(t, IDCANCEL);
              c.WaitGone(t);
@@ -141,7 +142,7 @@ TEST(Glyphs, EveryDialogDrawsItsChineseTextWithGlyphs)
          }},
         {"model sheet, each page", [&] { return static_cast<int>(_ShowModelDialog(sheet)); },
          [](ui::Ctx& c) {
-             HWND d = c.WaitWindow(L"模型参数设置", L"#32770");
+             HWND d = c.WaitWindow(kCaptionModelSheet, L"#32770");
              for (int page = 0; page < 3; ++page) {
                  c.RunOnUi([&] { SendMessageW(d, PSM_SETCURSEL, page, 0); });
                  ExpectReadable(c, d, ("模型参数设置, page " + std::to_string(page)).c_str());
@@ -153,7 +154,7 @@ TEST(Glyphs, EveryDialogDrawsItsChineseTextWithGlyphs)
          }},
         {"texture parameters", [&] { return static_cast<int>(_SetTexParamDlg(image.c_str(), &format, &bands[0], &bands[1], &bands[2])); },
          [](ui::Ctx& c) {
-             HWND d = c.WaitWindow(L"纹理参数设置", L"#32770");
+             HWND d = c.WaitWindow(kCaptionTexParam, L"#32770");
              ExpectReadable(c, d, "纹理参数设置");
              c.Click(d, IDCANCEL);
          }},

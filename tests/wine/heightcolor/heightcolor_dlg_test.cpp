@@ -19,11 +19,12 @@
 #include "include/oroscape.h"
 #include "res/resource.h"
 #include "test_hostdir.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"高程分层设色设置";
+const wchar_t* const kTitle = kCaptionHeightColor;
 const unsigned char kGuardByte = 0xA5;
 
 // The host's record with guard bytes behind it: nothing may be written past the record.
@@ -135,7 +136,7 @@ bool Appears(ui::Ctx& c, const wchar_t* caption)
 }
 
 // The library's warning box (caption string 4023).
-HWND WaitWarning(ui::Ctx& c) { return c.WaitWindow(L"系统信息提示", L"#32770"); }
+HWND WaitWarning(ui::Ctx& c) { return c.WaitWindow(kCaptionWarning, L"#32770"); }
 
 bool Enabled(ui::Ctx& c, HWND dlg, int id) { return IsWindowEnabled(c.Item(dlg, id)) != FALSE; }
 
@@ -209,7 +210,7 @@ TEST_F(HeightColorDlg, TableModeSpreadsTheNamedTableOverTheRange)
         EXPECT_TRUE(hasIcon);
         // Double-clicking a limit does nothing in table mode.
         DoubleClickCell(c, list, 2, 1);
-        EXPECT_FALSE(Appears(c, L"编辑阈值"));
+        EXPECT_FALSE(Appears(c, kCaptionThreshold));
         c.UpdateNow(d);
         ui::SaveScreenshotIfRequested(d, L"heightcolor_table_mode");
         c.Click(d, IDOK);
@@ -335,11 +336,11 @@ TEST_F(HeightColorDlg, LimitsAreEditedOnlyWhenBothBoxesAllowIt)
         HWND list = c.Item(d, IDC_LAYER_LIST);
         // Custom mode from the start, but limits not allowed.
         DoubleClickCell(c, list, 2, 1);
-        EXPECT_FALSE(Appears(c, L"编辑阈值"));
+        EXPECT_FALSE(Appears(c, kCaptionThreshold));
 
         c.Click(d, IDC_ALLOW_LIMIT_EDIT);
         DoubleClickCell(c, list, 2, 1);
-        HWND t = c.WaitWindow(L"编辑阈值", L"#32770");
+        HWND t = c.WaitWindow(kCaptionThreshold, L"#32770");
         EXPECT_EQ(c.Text(t, IDC_THRESHOLD_VALUE), L"-1002");
         c.SetText(c.Item(t, IDC_THRESHOLD_VALUE), L"-5.25");
         c.Click(t, IDOK);
@@ -347,7 +348,7 @@ TEST_F(HeightColorDlg, LimitsAreEditedOnlyWhenBothBoxesAllowIt)
         EXPECT_EQ(c.ListText(list, 2, 1), L"-5.250");
 
         DoubleClickCell(c, list, 4, 2);
-        t = c.WaitWindow(L"编辑阈值", L"#32770");
+        t = c.WaitWindow(kCaptionThreshold, L"#32770");
         EXPECT_EQ(c.Text(t, IDC_THRESHOLD_VALUE), L"-504");
         c.Click(t, IDCANCEL);
         c.WaitGone(t);
@@ -427,13 +428,13 @@ TEST_F(HeightColorDlg, SaveWritesANewTableAndRefusesListedOrImpossibleNames)
 
         // A name differing from a listed one only in case: warned, then asked again.
         c.Click(d, IDC_SAVE);
-        HWND n = c.WaitWindow(L"保存自定义色表", L"#32770");
+        HWND n = c.WaitWindow(kCaptionSaveTable, L"#32770");
         c.SetText(c.Item(n, IDC_TABLE_NAME), L"TERRAIN");
         c.Click(n, IDOK);
         HWND box = WaitWarning(c);
         EXPECT_EQ(c.DismissMessageBox(box), L"文件名已存在!");
         c.WaitGone(box);
-        n = c.WaitWindow(L"保存自定义色表", L"#32770");
+        n = c.WaitWindow(kCaptionSaveTable, L"#32770");
         EXPECT_EQ(c.Text(n, IDC_TABLE_NAME), L"TERRAIN");
         c.SetText(c.Item(n, IDC_TABLE_NAME), L"hills");
         c.Click(n, IDOK);
@@ -447,7 +448,7 @@ TEST_F(HeightColorDlg, SaveWritesANewTableAndRefusesListedOrImpossibleNames)
         for (const std::wstring& good : {std::wstring(L"乗 "), std::wstring(L"億."), std::wstring(L"   ")}) {
             const int before = c.ComboCount(combo);
             c.Click(d, IDC_SAVE);
-            n = c.WaitWindow(L"保存自定义色表", L"#32770");
+            n = c.WaitWindow(kCaptionSaveTable, L"#32770");
             c.SetText(c.Item(n, IDC_TABLE_NAME), good);
             c.Click(n, IDOK);
             c.WaitGone(n);
@@ -460,7 +461,7 @@ TEST_F(HeightColorDlg, SaveWritesANewTableAndRefusesListedOrImpossibleNames)
         for (const std::wstring& bad : {std::wstring(L"..\\escape"), std::wstring(L"c:evil"),
                                         std::wstring(L"con"), std::wstring(L"a?b"), longName}) {
             c.Click(d, IDC_SAVE);
-            n = c.WaitWindow(L"保存自定义色表", L"#32770");
+            n = c.WaitWindow(kCaptionSaveTable, L"#32770");
             c.SetText(c.Item(n, IDC_TABLE_NAME), bad);
             c.Click(n, IDOK);
             box = WaitWarning(c);
@@ -602,14 +603,14 @@ TEST_F(HeightColorDlg, KeysEditColoursAndLimitsThroughTheNestedDialogs)
         c.Key(list, VK_LEFT);
         for (UINT key : {VK_F2, VK_RETURN, VK_SPACE}) {
             c.Key(list, key);
-            EXPECT_FALSE(Appears(c, L"编辑阈值")) << key;
-            EXPECT_FALSE(Appears(c, L"保存自定义色表")) << key << ": Enter pressed the default button";
+            EXPECT_FALSE(Appears(c, kCaptionThreshold)) << key;
+            EXPECT_FALSE(Appears(c, kCaptionSaveTable)) << key << ": Enter pressed the default button";
         }
 
         c.Click(d, IDC_ALLOW_LIMIT_EDIT);
         FocusControl(c, d, list);
         c.Key(list, VK_SPACE);
-        HWND t = c.WaitWindow(L"编辑阈值", L"#32770");
+        HWND t = c.WaitWindow(kCaptionThreshold, L"#32770");
         EXPECT_EQ(c.Text(t, IDC_THRESHOLD_VALUE), L"300");
         c.SetText(c.Item(t, IDC_THRESHOLD_VALUE), L"-7.5");
         c.PressEnter(c.Item(t, IDC_THRESHOLD_VALUE));
@@ -618,7 +619,7 @@ TEST_F(HeightColorDlg, KeysEditColoursAndLimitsThroughTheNestedDialogs)
         EXPECT_TRUE(HasFocus(c, list)) << "the focus did not come back to the list";
         // Esc leaves the threshold dialog with the limit as it was.
         c.Key(list, VK_RETURN);
-        t = c.WaitWindow(L"编辑阈值", L"#32770");
+        t = c.WaitWindow(kCaptionThreshold, L"#32770");
         EXPECT_EQ(c.Text(t, IDC_THRESHOLD_VALUE), L"-7.5");
         c.PressEsc(c.Item(t, IDC_THRESHOLD_VALUE));
         c.WaitGone(t);
@@ -628,7 +629,7 @@ TEST_F(HeightColorDlg, KeysEditColoursAndLimitsThroughTheNestedDialogs)
         HWND count = c.Item(d, IDC_LAYER_COUNT);
         FocusControl(c, d, count);
         c.PressEnter(count);
-        HWND n = c.WaitWindow(L"保存自定义色表", L"#32770");
+        HWND n = c.WaitWindow(kCaptionSaveTable, L"#32770");
         c.PressEsc(c.Item(n, IDC_TABLE_NAME));
         c.WaitGone(n);
         c.PressEsc(count);
@@ -663,7 +664,7 @@ TEST_F(HeightColorDlg, TheKeyboardCursorSurvivesRefills)
         EXPECT_EQ(c.ListSelection(list), 3);
         FocusControl(c, d, list);
         c.Key(list, VK_RETURN);
-        HWND t = c.WaitWindow(L"编辑阈值", L"#32770");
+        HWND t = c.WaitWindow(kCaptionThreshold, L"#32770");
         EXPECT_EQ(c.Text(t, IDC_THRESHOLD_VALUE), L"450");
         c.PressEsc(c.Item(t, IDC_THRESHOLD_VALUE));
         c.WaitGone(t);
@@ -674,7 +675,7 @@ TEST_F(HeightColorDlg, TheKeyboardCursorSurvivesRefills)
         EXPECT_EQ(FocusedRow(c, list), 3);
         FocusControl(c, d, list);
         c.Key(list, VK_RETURN);
-        EXPECT_FALSE(Appears(c, L"编辑阈值"));
+        EXPECT_FALSE(Appears(c, kCaptionThreshold));
         c.Key(list, VK_RIGHT);
         c.Key(list, VK_RIGHT);
         c.Key(list, VK_RETURN);
@@ -778,7 +779,7 @@ TEST_F(HeightColorDlg, MarksFollowTheLayerCountWhileContinuousToneIsOn)
         PickColour(c, d, list, 0, RGB(255, 0, 0));
         PickColour(c, d, list, 6, RGB(0, 0, 255));
         c.Click(d, IDC_APPLY);
-        EXPECT_EQ(c.FindTop(L"系统信息提示", L"#32770"), nullptr) << "the mark of layer 6 was lost";
+        EXPECT_EQ(c.FindTop(kCaptionWarning, L"#32770"), nullptr) << "the mark of layer 6 was lost";
         // Red falls and blue rises by (255 * 256) / 6 = 10880 per layer.
         for (int i = 1; i < 6; ++i) {
             const int red = (65280 - 10880 * i) >> 8, blue = (10880 * i) >> 8;

@@ -20,7 +20,8 @@
 #include "heightcolor/layers.h"
 #include "res/resource.h"
 #include "support/capture.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace {
 
@@ -187,7 +188,7 @@ TEST(LayerList, ColumnsFitTheListAndSwatchesPaintInsetOnWhite)
     CListHostDlg dlg(8);
     ui::Script s;
     s.Step("paint and read the pixels", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"高程分层设色设置");
+        HWND d = c.WaitWindow(kCaptionHeightColor);
         ListGeometry g = ReadGeometry(c, dlg);
         ASSERT_EQ(g.rows.size(), 8u);
         // Whatever the font, the colour column lies inside the list, from the left edge on, with
@@ -241,7 +242,7 @@ TEST(LayerList, ClicksFrameOneCellAtATime)
     CListHostDlg dlg(4);
     ui::Script s;
     s.Step("frame cells with the mouse", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"高程分层设色设置");
+        HWND d = c.WaitWindow(kCaptionHeightColor);
         ListGeometry g = ReadGeometry(c, dlg);
         ASSERT_EQ(g.rows.size(), 4u);
 
@@ -292,7 +293,7 @@ TEST(LayerList, DoubleClicksAskTheParentToEditLimitsAndColours)
     CListHostDlg dlg(8);
     ui::Script s;
     s.Step("double-click cells with the mouse", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"高程分层设色设置");
+        HWND d = c.WaitWindow(kCaptionHeightColor);
         ListGeometry g = ReadGeometry(c, dlg);
         ASSERT_EQ(g.rows.size(), 8u);
         ASSERT_LE(g.rows[7].bottom, g.client.bottom) << "row 7 is not in view";
@@ -319,7 +320,7 @@ TEST(LayerList, WithSeveralRowsSelectedTheFirstSelectedRowCounts)
     CListHostDlg dlg(8);
     ui::Script s;
     s.Step("click and double-click beside a selection", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"高程分层设色设置");
+        HWND d = c.WaitWindow(kCaptionHeightColor);
         ListGeometry g = ReadGeometry(c, dlg);
         c.MouseClick(g.list, g.Centre(3, 1));  // frames (3, 1), selects row 3
         int item = -1, column = -1;
@@ -378,7 +379,7 @@ TEST(LayerList, KeysMoveTheRowAndTheCellCursorAndEditLikeADoubleClick)
     CListHostDlg dlg(8);
     ui::Script s;
     s.Step("keys in the focused list", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"高程分层设色设置");
+        HWND d = c.WaitWindow(kCaptionHeightColor);
         ListGeometry g = ReadGeometry(c, dlg);
         ASSERT_EQ(g.rows.size(), 8u);
         ASSERT_LE(g.rows[7].bottom, g.client.bottom) << "row 7 is not in view";
@@ -472,7 +473,7 @@ TEST(NameDialog, EmptyNameKeepsItOpenSilentlyAndTheNameStaysForTheNextRun)
     CSaveColorTableDlg dlg;
     ui::Script s;
     s.Step("OK on an empty name, then blanks", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"保存自定义色表", L"#32770");
+        HWND d = c.WaitWindow(kCaptionSaveTable, L"#32770");
         HWND edit = c.Item(d, IDC_TABLE_NAME);
         EXPECT_EQ(c.Text(edit), L"");
         EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 127);
@@ -491,7 +492,7 @@ TEST(NameDialog, EmptyNameKeepsItOpenSilentlyAndTheNameStaysForTheNextRun)
 
     ui::Script again;
     again.Step("the name typed before is shown", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"保存自定义色表", L"#32770");
+        HWND d = c.WaitWindow(kCaptionSaveTable, L"#32770");
         EXPECT_EQ(c.Text(d, IDC_TABLE_NAME), L"   ");
         c.SetText(c.Item(d, IDC_TABLE_NAME), L"丘陵");
         c.PressEnter(c.Item(d, IDC_TABLE_NAME));
@@ -506,7 +507,7 @@ TEST(NameDialog, ANameLongerThanATableNameIsRefusedWithThePrompt)
     CSaveColorTableDlg dlg;
     ui::Script s;
     s.Step("a pasted 130-character name", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"保存自定义色表", L"#32770");
+        HWND d = c.WaitWindow(kCaptionSaveTable, L"#32770");
         c.SetText(c.Item(d, IDC_TABLE_NAME), std::wstring(130, L'n'));
         c.Click(d, IDOK);
         HWND box = c.WaitModal(L"#32770", d);
@@ -526,7 +527,7 @@ TEST(ThresholdDialog, ShowsSixSignificantDigitsAndTakesANegativeValue)
     dlg.m_fValue = 100.0f;
     ui::Script s;
     s.Step("100, then -5.25", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"编辑阈值", L"#32770");
+        HWND d = c.WaitWindow(kCaptionThreshold, L"#32770");
         EXPECT_EQ(c.Text(d, IDC_THRESHOLD_VALUE), L"100");
         c.UpdateNow(d);
         ui::SaveScreenshotIfRequested(d, L"threshold_dlg");
@@ -540,7 +541,7 @@ TEST(ThresholdDialog, ShowsSixSignificantDigitsAndTakesANegativeValue)
     dlg.m_fValue = 1234.5678f;
     ui::Script again;
     again.Step("1234.5678", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"编辑阈值", L"#32770");
+        HWND d = c.WaitWindow(kCaptionThreshold, L"#32770");
         EXPECT_EQ(c.Text(d, IDC_THRESHOLD_VALUE), L"1234.57");
         c.PressEsc(c.Item(d, IDC_THRESHOLD_VALUE));
         c.WaitGone(d);
@@ -555,7 +556,7 @@ TEST(ThresholdDialog, TextThatIsNoNumberBringsThePromptAndKeepsItOpen)
     dlg.m_fValue = 7.5f;
     ui::Script s;
     s.Step("type words", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"编辑阈值", L"#32770");
+        HWND d = c.WaitWindow(kCaptionThreshold, L"#32770");
         c.SetText(c.Item(d, IDC_THRESHOLD_VALUE), L"12 米");
         c.Click(d, IDOK);
         HWND box = c.WaitModal(L"#32770", d);
@@ -593,7 +594,7 @@ TEST(DataExchange, FailingFieldPromptsAndStopsTheExchange)
     int count = 0, checked = 0;
     ui::Script s;
     s.Step("out of range, then no number, then right", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"高程分层设色设置");
+        HWND d = c.WaitWindow(kCaptionHeightColor);
         HWND edit = c.Item(d, IDC_LAYER_COUNT);
         EXPECT_EQ(c.Text(edit), L"5");
         c.RunOnUi([&] { CheckDlgButton(d, IDC_CONTINUOUS, BST_CHECKED); });
@@ -648,7 +649,7 @@ TEST(CodePage, ChineseTextOfTheResourcesSurvivesTheCodePage)
     std::wstring caption, button, edit;
     ui::Script s;
     s.Step("read the name dialog", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"保存自定义色表", L"#32770");
+        HWND d = c.WaitWindow(kCaptionSaveTable, L"#32770");
         caption = ui::Caption(d);
         button = c.Text(d, IDOK);
         c.SetText(c.Item(d, IDC_TABLE_NAME), L"等高线");
@@ -657,7 +658,7 @@ TEST(CodePage, ChineseTextOfTheResourcesSurvivesTheCodePage)
         c.WaitGone(d);
     });
     EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDOK);
-    EXPECT_EQ(caption, L"保存自定义色表");
+    EXPECT_EQ(caption, kCaptionSaveTable);
     EXPECT_EQ(button, L"确认");
     EXPECT_EQ(edit, L"等高线");
     EXPECT_STREQ(dlg.m_strName, L"等高线");
@@ -673,7 +674,7 @@ TEST(CodePage, ChineseTextOfTheResourcesSurvivesTheCodePage)
         ShowWarning(IDS_FILE_EXISTS);
         return 0;
     });
-    EXPECT_EQ(boxCaption, L"系统信息提示");
+    EXPECT_EQ(boxCaption, kCaptionWarning);
     EXPECT_EQ(boxText, L"文件名已存在!");
 }
 

@@ -19,13 +19,14 @@
 #include "bench_timing.h"
 #include "include/oroscape.h"
 #include "res/resource.h"
+#include "res/captions.h"
 
 namespace {
 
 using bench::Median;
 using bench::Now;
 
-const wchar_t kCaption[] = L"模型参数设置";
+const wchar_t* const kCaption = kCaptionModelSheet;
 
 // CPU seconds this process has used (all its threads; not the X server's).
 double ProcessCpu()

@@ -12,11 +12,12 @@
 
 #include "include/oroscape.h"
 #include "support/capture.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace modeltest {
 
-const wchar_t kSheetCaption[] = L"模型参数设置";
+const wchar_t* const kSheetCaption = kCaptionModelSheet;
 // The data-exchange prompts come in a box captioned with the library's name.
 const wchar_t kPromptCaption[] = L"Oroscape";
 const wchar_t kPromptColorRange[] = L"请输入一个介于 0 和 255 之间的整数。";

@@ -11,11 +11,12 @@
 
 #include "include/oroscape.h"
 #include "support/capture.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace {
 
-const wchar_t kCaption[] = L"三维场景播放窗口";
+const wchar_t* const kCaption = kCaptionPlayer;
 const int kVideoWidth = 240;
 const int kVideoHeight = 160;
 const int kFrames = 20;

@@ -17,7 +17,8 @@
 #include "passes.h"
 #include "res/resource.h"
 #include "test_hostdir.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ TEST(CommonControls6, Pictures)
     record.nLayers = 256;
     ui::Script s;
     s.Step("picture, Cancel", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"高程分层设色设置", L"#32770");
+        HWND d = c.WaitWindow(kCaptionHeightColor, L"#32770");
         c.Flush();
         ui::SaveScreenshotIfRequested(d, L"heightcolor_comctl6");
         c.Click(d, IDCANCEL);
@@ -85,7 +86,7 @@ TEST(CommonControls6, Pictures)
     ASSERT_EQ(1, _CreateModelDialog(modelHost.Object(), &sheet));
     ui::Script m;
     m.Step("picture, Cancel", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"模型参数设置", L"#32770");
+        HWND d = c.WaitWindow(kCaptionModelSheet, L"#32770");
         c.RunOnUi([&] { RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW); });
         c.Flush();
         ui::SaveScreenshotIfRequested(d, L"model_light_page_comctl6");

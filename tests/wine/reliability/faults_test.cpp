@@ -28,15 +28,16 @@
 #include "res/resource.h"
 #include "test_hostdir.h"
 #include "texparam_imports.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace {
 
-const wchar_t kLayering[] = L"高程分层设色设置";
-const wchar_t kSaveName[] = L"保存自定义色表";
-const wchar_t kWarning[] = L"系统信息提示";
+const wchar_t* const kLayering = kCaptionHeightColor;
+const wchar_t* const kSaveName = kCaptionSaveTable;
+const wchar_t* const kWarning = kCaptionWarning;
 const wchar_t kSaveFailed[] = L"保存色表失败!";
-const wchar_t kPlayer[] = L"三维场景播放窗口";
+const wchar_t* const kPlayer = kCaptionPlayer;
 const unsigned char kGuard = 0xA5;
 
 HMODULE Library() { return GetModuleHandleW(L"Oroscape.dll"); }

@@ -23,7 +23,8 @@
 #include "res/resource.h"
 #include "test_hostdir.h"
 #include "texparam_imports.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace {
 
@@ -260,10 +261,10 @@ TEST_F(ModuleState, GuardedExportInsideAnotherOnesDialog)
 
     ui::Script s;
     s.Step("edit and Apply: the host opens the texture dialog", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"模型参数设置", L"#32770");
+        HWND d = c.WaitWindow(kCaptionModelSheet, L"#32770");
         c.SetText(c.Item(d, IDC_LIGHT_DIFFUSE_B), L"9");
         c.Click(d, 0x3021);
-        HWND t = c.WaitWindow(L"纹理参数设置", L"#32770");
+        HWND t = c.WaitWindow(kCaptionTexParam, L"#32770");
         c.Click(t, IDOK);
         c.WaitGone(t);
         c.Click(d, IDOK);
@@ -413,7 +414,7 @@ TEST(SquattedMapping, LibraryKeepsASlotOfItsOwn)
     void* inside = reinterpret_cast<void*>(1);
     ui::Script s;
     s.Step("read the named slot inside the dialog, Cancel", [&](ui::Ctx& c) {
-        HWND d = c.WaitWindow(L"高程分层设色设置", L"#32770");
+        HWND d = c.WaitWindow(kCaptionHeightColor, L"#32770");
         c.RunOnUi([&] { inside = TlsGetValue(squatted); });
         c.Click(d, IDCANCEL);
     });

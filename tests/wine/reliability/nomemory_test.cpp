@@ -18,7 +18,8 @@
 #include "res/resource.h"
 #include "test_hostdir.h"
 #include "texparam_imports.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ TEST(NoMemory, ADialogThatCannotGoOnEndsAndTheExportReportsIt)
     int bands[3] = {0, 0, 0};
 
     const Case cases[] = {
-        {"layering: custom layers ticked", L"高程分层设色设置",
+        {"layering: custom layers ticked", kCaptionHeightColor,
          [](ui::Ctx& c, HWND d) { c.Click(d, IDC_CUSTOM_LAYERS); },
          [&] {
              record = {};
@@ -85,11 +86,11 @@ TEST(NoMemory, ADialogThatCannotGoOnEndsAndTheExportReportsIt)
              return _SetHeightColorDlg(range, &record);
          },
          -1, [&] { return rel::HeightColorPass(range, true); }},
-        {"model sheet: the material page opened", L"模型参数设置",
+        {"model sheet: the material page opened", kCaptionModelSheet,
          [](ui::Ctx&, HWND d) { PostMessageW(d, PSM_SETCURSEL, 1, 0); },
          [&] { return static_cast<int>(_ShowModelDialog(sheet)); }, 0,
          [&] { return rel::ModelPass(sheet, modelHost, 0); }},
-        {"texture parameters: another format", L"纹理参数设置",
+        {"texture parameters: another format", kCaptionTexParam,
          [](ui::Ctx& c, HWND d) { c.SelectComboText(c.Item(d, IDC_FORMAT), L"RGBA8"); },
          [&] { return static_cast<int>(_SetTexParamDlg(image.c_str(), &format, &bands[0], &bands[1], &bands[2])); },
          0, [&] { return rel::TexParamPass(image, true); }},

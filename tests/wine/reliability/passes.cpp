@@ -10,32 +10,26 @@
 #include <string.h>
 
 #include "res/resource.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
+#include "bytes.h"
 
 namespace rel {
 
 namespace {
 
-const wchar_t kChooserTitle[] = L"请选择纹理数据(大小不超过256*256)";
-const wchar_t kTexParamCaption[] = L"纹理参数设置";
-const wchar_t kPlayerCaption[] = L"三维场景播放窗口";
-const wchar_t kLayeringCaption[] = L"高程分层设色设置";
-const wchar_t kWarningCaption[] = L"系统信息提示";
-const wchar_t kSheetCaption[] = L"模型参数设置";
+const wchar_t* const kChooserTitle = kCaptionTextureFile;
+const wchar_t* const kTexParamCaption = kCaptionTexParam;
+const wchar_t* const kPlayerCaption = kCaptionPlayer;
+const wchar_t* const kLayeringCaption = kCaptionHeightColor;
+const wchar_t* const kWarningCaption = kCaptionWarning;
+const wchar_t* const kSheetCaption = kCaptionModelSheet;
 const int kApplyNow = 0x3021;
 
 // ---- bytes ----
 
-void Put16(std::vector<unsigned char>& b, unsigned v)
-{
-    b.push_back(static_cast<unsigned char>(v & 0xFF));
-    b.push_back(static_cast<unsigned char>(v >> 8 & 0xFF));
-}
-void Put32(std::vector<unsigned char>& b, uint32_t v)
-{
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
+using test::Put16;
+using test::Put32;
 void Four(std::vector<unsigned char>& b, const char* cc) { b.insert(b.end(), cc, cc + 4); }
 size_t Open(std::vector<unsigned char>& b, const char* id, const char* form = nullptr)
 {

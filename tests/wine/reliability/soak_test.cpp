@@ -22,7 +22,7 @@
 #include "levels.h"
 #include "passes.h"
 #include "test_hostdir.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 //   A dialog built in memory (edit, buttons, list view, combo, a painted swatch, a nested control) runs
 //   modally on the test's thread while scripts drive it.
 #include "support/capture.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
 
 #include <commctrl.h>
 #include <commdlg.h>

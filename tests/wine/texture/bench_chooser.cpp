@@ -15,14 +15,15 @@
 #include "bench_timing.h"
 #include "chooser_support.h"
 #include "include/oroscape.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace {
 
 using bench::Median;
 using bench::Now;
 
-const wchar_t kTitle[] = L"请选择纹理数据(大小不超过256*256)";
+const wchar_t* const kTitle = kCaptionTextureFile;
 
 // The load-measure-stretch of one preview, by hand, into `target` (the pane's size).
 void DrawByHand(const std::wstring& path, HDC target, int w, int h)

@@ -17,6 +17,7 @@
 #include "include/oroscape.h"
 #include "test_hostdir.h"
 #include "texture/rimbase.h"
+#include "res/captions.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ struct Closer {
         auto* self = static_cast<Closer*>(arg);
         const double start = Now();
         while (Now() - start < 600) {
-            HWND d = FindWindowW(L"#32770", L"纹理参数设置");
+            HWND d = FindWindowW(L"#32770", kCaptionTexParam);
             if (d != nullptr && IsWindowVisible(d) &&
                 GetWindowThreadProcessId(d, nullptr) == self->uiThread) {
                 self->shownAt = Now();

@@ -9,22 +9,14 @@
 #include <atomic>
 
 #include "support/capture.h"
+#include "bytes.h"
 
 namespace test {
 
 namespace {
 
-void Put16(std::vector<unsigned char>& b, unsigned v)
-{
-    b.push_back(static_cast<unsigned char>(v & 0xFF));
-    b.push_back(static_cast<unsigned char>(v >> 8 & 0xFF));
-}
-
-void Put32(std::vector<unsigned char>& b, uint32_t v)
-{
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
+using test::Put16;
+using test::Put32;
 
 bool WriteAll(const std::wstring& path, const std::vector<unsigned char>& bytes)
 {

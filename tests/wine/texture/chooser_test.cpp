@@ -12,11 +12,12 @@
 #include "chooser_support.h"
 #include "include/oroscape.h"
 #include "support/capture.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"请选择纹理数据(大小不超过256*256)";
+const wchar_t* const kTitle = kCaptionTextureFile;
 const wchar_t kLabel[] = L"\n\n图片预览";
 const size_t kHostBuffer = 260;
 const char kSentinel = '\x5A';

@@ -13,11 +13,12 @@
 
 #include "include/oroscape.h"
 #include "res/resource.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
+#include "res/captions.h"
 
 namespace texparam {
 
-const wchar_t kCaption[] = L"纹理参数设置";
+const wchar_t* const kCaption = kCaptionTexParam;
 const char kFormatSentinel = 0x5A;
 const int kBandSentinel = static_cast<int>(0xdeadbeef);
 

@@ -1,8 +1,8 @@
-// uidriver.h: scripted driver for UI tests of modal dialogs under Wine.
+// uidriver.h: scripted driver of modal dialogs, shared by the Wine tests and the demo's tour.
 //   ui::Script (step list run on a driver thread while the UI thread sits in a modal call),
-//   ui::Ctx (what a step can do: find, read, type, click, select, run on the UI thread), ui::MsgRecorder.
+//   ui::Ctx (what a step can do: find, read, type, click, select, run on the UI thread), ui::Reporter.
 //
-// How a test uses it:
+// How a program uses it:
 //
 //     ui::Script s;                                   // on the UI thread (the test's thread)
 //     s.Step("fill the dialog", [](ui::Ctx& c) {
@@ -13,14 +13,16 @@
 //     INT_PTR r = s.Run([&] { return ShowSomeDialog(owner); });
 //
 // Run() starts a driver thread that executes the steps in order while the UI thread makes the modal call.
-// Every wait is bounded. A step that fails (Ctx::Fail, a helper that cannot do its job, a fatal gtest
-// assertion, an exception) records a gtest failure naming the step; the driver then closes every window of
-// the UI thread, innermost first, so that the modal call returns and the test goes on. When all steps have
-// run, the modal call must return within the timeout too, or the same rescue happens.
+// Every wait is bounded. A step that fails (Ctx::Fail, a helper that cannot do its job, a fatal assertion
+// of the installed Reporter's framework, an exception) is reported through the Reporter, naming the step;
+// the driver then closes every window of the UI thread, innermost first, so that the modal call returns
+// and the program goes on. When all steps have run, the modal call must return within the timeout too,
+// or the same rescue happens. If even the rescue cannot end the modal call, the driver reports it and,
+// after a long last bound (a minute at least), ends the process rather than leave a run hanging.
 //
-// Assertions inside a step report as usual, prefixed with the step's name; a failed ASSERT_* ends the
-// script like Ctx::Fail. If even the rescue cannot end the modal call, the driver reports it and, after
-// a long last bound (a minute at least), ends the process rather than leave the test run hanging.
+// The driver knows no test framework: the Wine tests install a Reporter that turns failures into
+// GoogleTest failures and keeps a step's own assertions (tests/wine/support/uidriver_gtest.*); the tour
+// installs one that writes its log.
 //
 // Real input (Type, MouseClick) goes through SendInput to the foreground window: under Wine two test
 // programs that share a desktop also share the foreground and the cursor. Give each program its own
@@ -39,7 +41,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,25 @@ std::string Narrow(const std::wstring& w);
 // message, so it never blocks; an edit's current contents need Ctx::Text.
 std::wstring Caption(HWND hwnd);
 std::wstring ClassName(HWND hwnd);
+
+// Where failures go. Installed once per program, before the first Script runs (SetReporter); without
+// one they are written to standard error.
+class Reporter {
+public:
+    virtual ~Reporter() = default;
+    // A failure of a script, a step or the message recorder. Any thread.
+    virtual void Failure(const std::string& message) = 0;
+    // Runs one step's body on the driver thread (the body catches the driver's own failures itself)
+    // and returns whether assertions of a test framework inside it failed fatally; a framework
+    // collects and names them here. The default runs the body.
+    virtual bool RunStep(const std::string& name, const std::function<void()>& body) {
+        (void)name;
+        body();
+        return false;
+    }
+};
+void SetReporter(Reporter* reporter);  // nullptr: standard error again
+Reporter& CurrentReporter();
 
 // Thrown by Ctx::Fail to end the current step. Caught by the driver; never crosses a window procedure.
 struct StepFailure {
@@ -173,18 +193,22 @@ public:
     void UpdateNow(HWND hwnd);
     // Bounded sleep (at most the timeout).
     void Sleep(DWORD ms);
+    // Returns when the UI thread has handled what was sent and posted to `hwnd` so far (or runs a
+    // nested modal loop), then gives the window `ms` more to paint (a pause before a picture).
+    void Settle(HWND hwnd, DWORD ms = 300);
     // Lets the window finish painting, then captures it on the UI thread (client area or whole window).
     Image Capture(HWND hwnd, bool clientOnly = true, Source source = Source::Auto);
 
-private:
-    friend class Script;
-    struct Shared;
-    explicit Ctx(std::shared_ptr<Shared> shared);
     // SendMessageTimeout with the step bound; fails on a timeout or a vanished window. A message that
     // carries a pointer passes `abandon`, which gives up the pointed-to heap block on a timeout (the UI
     // thread may still read or write it later).
     LRESULT Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, const char* what,
                  const std::function<void()>& abandon = {});
+
+private:
+    friend class Script;
+    struct Shared;
+    explicit Ctx(std::shared_ptr<Shared> shared);
     void Sync(const char* what);
     void RealInput(HWND target, const std::function<void()>& inject, const char* what);
     void Mouse(HWND hwnd, POINT client, int clicks, const char* what);
@@ -232,60 +256,6 @@ private:
 
     std::shared_ptr<Ctx::Shared> shared_;
     HANDLE thread_ = nullptr;
-};
-
-// Entry flags of a recorded or expected message.
-enum MsgFlags : unsigned {
-    kWParam = 1u << 0,    // compare wParam
-    kLParam = 1u << 1,    // compare lParam
-    kOptional = 1u << 2,  // expected entry that may be missing
-    kParent = 1u << 3,    // recorded on a window attached with kParent (the parent of the control)
-};
-
-struct Msg {
-    UINT message;
-    unsigned flags;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
-std::string MessageName(UINT message);
-
-// Records the messages reaching subclassed windows, in order, and compares them with an expected
-// sequence (Wine's test way). Attach and Detach run on the thread that owns the window (in a step: inside
-// Ctx::RunOnUi). Recording is thread-safe; reading it is too.
-class MsgRecorder {
-public:
-    MsgRecorder();
-    ~MsgRecorder();  // detaches from every window (must run on their thread)
-    MsgRecorder(const MsgRecorder&) = delete;
-    MsgRecorder& operator=(const MsgRecorder&) = delete;
-
-    // Subclasses hwnd; every message it receives is recorded with `tag` (kParent or 0) in its flags.
-    bool Attach(HWND hwnd, unsigned tag = 0);
-    void Detach(HWND hwnd);
-    void DetachAll();
-    // Messages never recorded (by default the usual noise: WM_GETICON, WM_NCHITTEST, WM_SETCURSOR,
-    // mouse moves, timers, paint, WM_GETOBJECT, IME traffic, WM_DEVICECHANGE).
-    void Ignore(UINT message) { std::lock_guard<std::mutex> l(lock_); ignored_.push_back(message); }
-    void RecordAll() { std::lock_guard<std::mutex> l(lock_); ignored_.clear(); }
-    // For a test's own window procedure: records one entry.
-    void Record(UINT message, WPARAM wp, LPARAM lp, unsigned tag = 0);
-    void Clear();
-    std::vector<Msg> Messages() const;
-
-    // Compares the recording with `expected`: wParam / lParam only when the entry has kWParam / kLParam,
-    // kParent must agree, kOptional entries may be absent. On the first mismatch records a gtest failure
-    // naming `context`, the entry expected and the whole recording. Returns whether it matched.
-    bool Expect(const std::vector<Msg>& expected, const char* context) const;
-    static std::string Format(const std::vector<Msg>& messages);
-
-private:
-    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    mutable std::mutex lock_;
-    std::vector<Msg> messages_;
-    std::vector<UINT> ignored_;
-    std::vector<HWND> attached_;
 };
 
 }  // namespace ui

@@ -1,12 +1,10 @@
-// uidriver.cpp: the driver thread, the step helpers, the rescue that closes a stuck modal stack, and the
-// message recorder.
-#include "uidriver.h"
+// uidriver.cpp: the step helpers (finding, reading, acting like a user, running code on the UI thread)
+// and the free helpers. The script and its driver thread are in uidriver_script.cpp.
+#include "support/uidriver.h"
+
+#include "support/uidriver_parts.h"
 
 #include <commctrl.h>
-#include <process.h>
-
-#include <gtest/gtest-spi.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,63 +12,13 @@
 
 namespace ui {
 
-namespace {
+using namespace detail;
 
-const DWORD kSlice = 15;  // polling slice of every wait, ms
-const DWORD kHiddenGrace = 1000;  // how long a hidden window may take to be destroyed, ms
-
-// One step as added by Script::Step.
-struct StepDef {
-    std::string name;
-    std::function<void(Ctx&)> fn;
-};
-
-// A callable handed to the UI thread. The UI thread claims it (pending -> running) before running it,
-// the driver cancels it (pending -> cancelled) when the UI thread did not take it in time, so a late
-// delivery never runs code whose captures are gone.
-struct UiCall {
-    enum : int { kPending, kRunning, kCancelled, kDone };
-    std::function<void()> fn;
-    std::atomic<int> state{kPending};
-    bool failed = false;
-    std::string error;
-};
+namespace detail {
 
 UINT RunMessage() {
     static const UINT msg = RegisterWindowMessageW(L"OroscapeUiDriverRunOnUi");
     return msg;
-}
-
-const wchar_t kHelperClass[] = L"OroscapeUiDriverHelper";
-
-LRESULT CALLBACK HelperProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == RunMessage() && msg != 0) {
-        UiCall* call = reinterpret_cast<UiCall*>(lp);
-        int expected = UiCall::kPending;
-        if (!call->state.compare_exchange_strong(expected, UiCall::kRunning)) return 0;  // cancelled
-        try {
-            call->fn();
-        } catch (const StepFailure& f) {
-            call->failed = true;
-            call->error = f.message;
-        } catch (const std::exception& e) {
-            call->failed = true;
-            call->error = std::string("exception on the UI thread: ") + e.what();
-        } catch (...) {
-            call->failed = true;
-            call->error = "unknown exception on the UI thread";
-        }
-        call->state.store(UiCall::kDone);  // last access: the driver may free the call from now on
-        return 1;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-HMODULE ThisModule() {
-    HMODULE h = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&HelperProc), &h);
-    return h;
 }
 
 // Top-level windows that are part of another window's look rather than a window a user closes.
@@ -101,7 +49,6 @@ std::string DescribeAll(const std::vector<HWND>& wins) {
     return s;
 }
 
-// The innermost window of an owner chain: one that owns no other window of the list; enabled preferred.
 HWND Innermost(const std::vector<HWND>& wins) {
     HWND fallback = nullptr;
     for (HWND w : wins) {
@@ -114,6 +61,24 @@ HWND Innermost(const std::vector<HWND>& wins) {
     }
     return fallback;
 }
+
+// Dialogs of the thread that are not shown: a modal loop may run for one whose owner was hidden.
+BOOL CALLBACK CollectHiddenDialogs(HWND h, LPARAM lp) {
+    if (!IsWindowVisible(h) && ClassName(h) == L"#32770") reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+    return TRUE;
+}
+
+BOOL CALLBACK FindMenuWindow(HWND h, LPARAM lp) {
+    if (IsWindowVisible(h) && ClassName(h) == L"#32768") {
+        *reinterpret_cast<HWND*>(lp) = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace detail
+
+namespace {
 
 // Serialises real input between test programs of one Wine session (they share the foreground and the
 // cursor when they share a wineserver).
@@ -159,17 +124,6 @@ bool UseOwnDesktop() {
     return true;  // the handle stays open for the life of the process
 }
 
-namespace {
-
-// The same for a whole test run, without touching each program's main: with OROSCAPE_UI_OWN_DESKTOP=1
-// every test program that uses the driver moves its main thread before main runs.
-[[maybe_unused]] const bool kOwnDesktopFromEnvironment = [] {
-    wchar_t v[8];
-    DWORD n = GetEnvironmentVariableW(L"OROSCAPE_UI_OWN_DESKTOP", v, 8);
-    return n == 1 && v[0] == L'1' && UseOwnDesktop();
-}();
-
-}  // namespace
 
 DWORD DefaultTimeout() {
     wchar_t buf[32];
@@ -204,29 +158,6 @@ std::wstring ClassName(HWND hwnd) {
     return std::wstring(buf, n > 0 ? n : 0);
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// State shared by the Script (UI thread) and the driver thread
-
-struct Ctx::Shared {
-    DWORD uiThread = 0;
-    HWND helper = nullptr;
-    DWORD timeout = 0;
-    std::vector<StepDef> steps;
-    std::atomic<bool> modalReturned{false};
-    HANDLE returnedEvent = nullptr;  // manual reset; set when the modal call has returned
-    std::atomic<size_t> done{0};
-    std::atomic<bool> failureReported{false};
-    std::atomic<bool> succeeded{false};
-
-    ~Shared() {
-        if (returnedEvent) CloseHandle(returnedEvent);
-    }
-    std::string NotRun(size_t from) const {
-        std::string s;
-        for (size_t i = from; i < steps.size(); ++i) s += (s.empty() ? "'" : ", '") + steps[i].name + "'";
-        return s;
-    }
-};
 
 // ---------------------------------------------------------------------------------------------------------
 // Ctx
@@ -260,20 +191,6 @@ BOOL CALLBACK SearchItem(HWND h, LPARAM lp) {
     if (!a->any) a->any = h;
     if (IsWindowVisible(h)) {
         a->visible = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Dialogs of the thread that are not shown: a modal loop may run for one whose owner was hidden.
-BOOL CALLBACK CollectHiddenDialogs(HWND h, LPARAM lp) {
-    if (!IsWindowVisible(h) && ClassName(h) == L"#32770") reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-    return TRUE;
-}
-
-BOOL CALLBACK FindMenuWindow(HWND h, LPARAM lp) {
-    if (IsWindowVisible(h) && ClassName(h) == L"#32768") {
-        *reinterpret_cast<HWND*>(lp) = h;
         return FALSE;
     }
     return TRUE;
@@ -587,6 +504,11 @@ void Ctx::UpdateNow(HWND hwnd) {
 
 void Ctx::Sleep(DWORD ms) { ::Sleep(std::min(ms, timeout_)); }
 
+void Ctx::Settle(HWND hwnd, DWORD ms) {
+    Send(hwnd, WM_NULL, 0, 0, "waiting for a window to handle its messages");
+    ::Sleep(ms);
+}
+
 Image Ctx::Capture(HWND hwnd, bool clientOnly, Source source) {
     if (!hwnd || !IsWindow(hwnd)) Fail("capturing a window that does not exist");
     Image img;
@@ -696,402 +618,5 @@ void Ctx::MouseClick(HWND hwnd) {
 
 void Ctx::MouseDoubleClick(HWND hwnd, POINT client) { Mouse(hwnd, client, 2, "mouse double-click"); }
 
-// ---------------------------------------------------------------------------------------------------------
-// Script
-
-Script::Script() : shared_(std::make_shared<Ctx::Shared>()) {
-    shared_->uiThread = GetCurrentThreadId();
-    shared_->timeout = DefaultTimeout();
-    shared_->returnedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = HelperProc;
-    wc.hInstance = ThisModule();
-    wc.lpszClassName = kHelperClass;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        ADD_FAILURE() << "UI script: cannot register its helper window class, error " << GetLastError();
-    shared_->helper =
-        CreateWindowExW(0, kHelperClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), nullptr);
-    if (!shared_->helper) ADD_FAILURE() << "UI script: cannot create its helper window, error " << GetLastError();
-}
-
-Script::~Script() {
-    if (thread_) CloseHandle(thread_);  // still running only after a reported failure; it holds its own state
-    if (shared_->helper) DestroyWindow(shared_->helper);
-}
-
-Script& Script::Step(std::string name, std::function<void(Ctx&)> fn) {
-    shared_->steps.push_back(StepDef{std::move(name), std::move(fn)});
-    return *this;
-}
-
-void Script::SetTimeout(DWORD ms) { shared_->timeout = ms; }
-
-bool Script::Succeeded() const { return shared_->succeeded.load(); }
-
-size_t Script::StepsDone() const { return shared_->done.load(); }
-
-void Script::Start() {
-    if (GetCurrentThreadId() != shared_->uiThread)
-        ADD_FAILURE() << "UI script: Run called on a thread other than the one that created the script";
-    if (thread_) {
-        ADD_FAILURE() << "UI script: Run called twice";
-        return;
-    }
-    auto* arg = new std::shared_ptr<Ctx::Shared>(shared_);
-    thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Script::DriverMain, arg, 0, nullptr));
-    if (!thread_) {
-        delete arg;
-        ADD_FAILURE() << "UI script: cannot start the driver thread";
-    }
-}
-
-void Script::Finish() {
-    shared_->modalReturned.store(true);
-    SetEvent(shared_->returnedEvent);
-    if (!thread_) return;
-    // Join the driver, bounded, while answering what it sends to this thread.
-    const DWORD bound = 2 * shared_->timeout + 1000;
-    DWORD start = GetTickCount();
-    bool quit = false;
-    WPARAM quitCode = 0;
-    bool joined = false;
-    for (;;) {
-        DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= bound) break;
-        DWORD r = MsgWaitForMultipleObjects(1, &thread_, FALSE, std::min<DWORD>(bound - elapsed, 50), QS_ALLINPUT);
-        if (r == WAIT_OBJECT_0) {
-            joined = true;
-            break;
-        }
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                quitCode = msg.wParam;
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    if (quit) PostQuitMessage(static_cast<int>(quitCode));
-    if (!joined) {
-        ADD_FAILURE() << "UI script: the driver thread did not end within " << bound
-                      << " ms after the modal call returned; steps not finished: "
-                      << shared_->NotRun(shared_->done.load());
-        return;
-    }
-    CloseHandle(thread_);
-    thread_ = nullptr;
-    size_t done = shared_->done.load();
-    if (done < shared_->steps.size() && !shared_->failureReported.load()) {
-        ADD_FAILURE() << "UI script: the modal call returned after " << done << " of " << shared_->steps.size()
-                      << " steps; steps not run: " << shared_->NotRun(done);
-    }
-}
-
-unsigned __stdcall Script::DriverMain(void* arg) {
-    std::shared_ptr<Ctx::Shared> sh = *static_cast<std::shared_ptr<Ctx::Shared>*>(arg);
-    delete static_cast<std::shared_ptr<Ctx::Shared>*>(arg);
-    SetThreadDesktop(GetThreadDesktop(sh->uiThread));  // act where the UI thread's windows are
-    Ctx c(sh);
-    const size_t n = sh->steps.size();
-    bool failed = false;
-    size_t i = 0;
-    for (; i < n; ++i) {
-        if (sh->modalReturned.load()) break;
-        const StepDef& step = sh->steps[i];
-        std::string error;
-        // The step's own assertions are collected here, then passed on named after the step; a fatal
-        // one ends the script like Ctx::Fail. (Code run through RunOnUi reports on the UI thread: its
-        // fatal failures show in HasFatalFailure.)
-        ::testing::TestPartResultArray results;
-        bool fatalBefore = ::testing::Test::HasFatalFailure();
-        {
-            ::testing::ScopedFakeTestPartResultReporter trap(
-                ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &results);
-            try {
-                step.fn(c);
-            } catch (const StepFailure& f) {
-                error = f.message;
-                failed = true;
-            } catch (const std::exception& e) {
-                error = std::string("exception: ") + e.what();
-                failed = true;
-            } catch (...) {
-                error = "unknown exception";
-                failed = true;
-            }
-        }
-        bool fatal = false;
-        for (int k = 0; k < results.size(); ++k) {
-            const ::testing::TestPartResult& r = results.GetTestPartResult(k);
-            if (r.fatally_failed()) fatal = true;
-            std::string m = "[UI step '" + step.name + "'] " + r.message();
-            GTEST_MESSAGE_AT_(r.file_name(), r.line_number(), m.c_str(), r.type());
-        }
-        if (!failed && (fatal || (!fatalBefore && ::testing::Test::HasFatalFailure()))) {
-            error = "a fatal assertion failed";
-            failed = true;
-        }
-        if (failed) {
-            sh->failureReported.store(true);
-            std::string rest = sh->NotRun(i + 1);
-            ADD_FAILURE() << "UI step " << (i + 1) << "/" << n << " '" << step.name << "' failed: " << error
-                          << (rest.empty() ? std::string() : "; steps not run: " + rest);
-            break;
-        }
-        sh->done.store(i + 1);
-    }
-    if (!failed && i == n) {
-        // Every step ran: the modal call must come back on its own now.
-        if (WaitForSingleObject(sh->returnedEvent, sh->timeout) != WAIT_OBJECT_0) {
-            sh->failureReported.store(true);
-            failed = true;
-            ADD_FAILURE() << "UI script: all " << n << " steps ran but the modal call did not return within "
-                          << sh->timeout << " ms; windows open: " << DescribeAll(c.TopWindows());
-        } else {
-            sh->succeeded.store(true);
-        }
-    }
-    if (failed && !sh->modalReturned.load()) Rescue(c);
-    return 0;
-}
-
-void Script::Rescue(Ctx& c) {
-    auto& sh = *c.shared_;
-    // Gives up when no window has closed for `bound` ms (closing one can take a while: without a window
-    // manager, Wine waits up to 2 s for each managed window it unmaps).
-    const DWORD bound = std::max<DWORD>(sh.timeout, 3000);
-    DWORD progress = GetTickCount();
-    std::map<HWND, int> attempts;
-    while (!sh.modalReturned.load() && GetTickCount() - progress < bound) {
-        // A menu's loop first: it swallows everything else.
-        HWND menu = nullptr;
-        EnumThreadWindows(c.uiThread_, FindMenuWindow, reinterpret_cast<LPARAM>(&menu));
-        if (menu) {
-            try {
-                c.RunOnUi([] { EndMenu(); });
-            } catch (const StepFailure&) {
-            }
-        }
-        std::vector<HWND> wins = c.TopWindows();
-        const bool hidden = wins.empty();
-        if (hidden) EnumThreadWindows(c.uiThread_, CollectHiddenDialogs, reinterpret_cast<LPARAM>(&wins));
-        HWND w = Innermost(wins);
-        if (!w) {
-            ::Sleep(50);
-            continue;
-        }
-        int& k = attempts[w];
-        if (k < 2) {
-            PostMessageW(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        } else if (k < 4) {
-            PostMessageW(w, WM_CLOSE, 0, 0);
-        } else {
-            try {
-                c.RunOnUi([w] {
-                    if (!IsWindow(w)) return;
-                    if (ClassName(w) == L"#32770")
-                        EndDialog(w, IDCANCEL);
-                    else
-                        DestroyWindow(w);
-                });
-            } catch (const StepFailure&) {
-            }
-        }
-        ++k;
-        DWORD t = GetTickCount();
-        while (IsWindow(w) && (hidden || IsWindowVisible(w)) && !sh.modalReturned.load() && GetTickCount() - t < 200)
-            ::Sleep(kSlice);
-        if (!IsWindow(w) || (!hidden && !IsWindowVisible(w))) progress = GetTickCount();
-    }
-    if (sh.modalReturned.load()) return;
-    std::vector<HWND> hiddenDialogs;
-    EnumThreadWindows(c.uiThread_, CollectHiddenDialogs, reinterpret_cast<LPARAM>(&hiddenDialogs));
-    ADD_FAILURE() << "UI script: could not close the windows of the UI thread (no progress for " << bound
-                  << " ms); still open: " << DescribeAll(c.TopWindows())
-                  << "; hidden dialogs: " << DescribeAll(hiddenDialogs);
-    // A test program that never returns from its modal call blocks the whole run: end it.
-    const DWORD hangLimit = std::max<DWORD>(60000, 6 * sh.timeout);
-    if (WaitForSingleObject(sh.returnedEvent, hangLimit) != WAIT_OBJECT_0) {
-        std::fprintf(stderr, "UI script: the modal call is still running %lu ms after the rescue; ending the process\n",
-                     static_cast<unsigned long>(hangLimit));
-        std::fflush(stderr);
-        TerminateProcess(GetCurrentProcess(), 3);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Message recorder
-
-std::string MessageName(UINT m) {
-    struct Name {
-        UINT id;
-        const char* name;
-    };
-    static const Name kNames[] = {
-        {WM_NULL, "WM_NULL"}, {WM_CREATE, "WM_CREATE"}, {WM_DESTROY, "WM_DESTROY"}, {WM_MOVE, "WM_MOVE"},
-        {WM_SIZE, "WM_SIZE"}, {WM_ACTIVATE, "WM_ACTIVATE"}, {WM_SETFOCUS, "WM_SETFOCUS"},
-        {WM_KILLFOCUS, "WM_KILLFOCUS"}, {WM_ENABLE, "WM_ENABLE"}, {WM_SETREDRAW, "WM_SETREDRAW"},
-        {WM_SETTEXT, "WM_SETTEXT"}, {WM_GETTEXT, "WM_GETTEXT"}, {WM_GETTEXTLENGTH, "WM_GETTEXTLENGTH"},
-        {WM_PAINT, "WM_PAINT"}, {WM_CLOSE, "WM_CLOSE"}, {WM_QUIT, "WM_QUIT"}, {WM_ERASEBKGND, "WM_ERASEBKGND"},
-        {WM_SHOWWINDOW, "WM_SHOWWINDOW"}, {WM_ACTIVATEAPP, "WM_ACTIVATEAPP"}, {WM_SETCURSOR, "WM_SETCURSOR"},
-        {WM_MOUSEACTIVATE, "WM_MOUSEACTIVATE"}, {WM_GETMINMAXINFO, "WM_GETMINMAXINFO"},
-        {WM_NEXTDLGCTL, "WM_NEXTDLGCTL"}, {WM_DRAWITEM, "WM_DRAWITEM"}, {WM_MEASUREITEM, "WM_MEASUREITEM"},
-        {WM_SETFONT, "WM_SETFONT"}, {WM_GETFONT, "WM_GETFONT"}, {WM_WINDOWPOSCHANGING, "WM_WINDOWPOSCHANGING"},
-        {WM_WINDOWPOSCHANGED, "WM_WINDOWPOSCHANGED"}, {WM_NOTIFY, "WM_NOTIFY"}, {WM_HELP, "WM_HELP"},
-        {WM_CONTEXTMENU, "WM_CONTEXTMENU"}, {WM_GETICON, "WM_GETICON"}, {WM_SETICON, "WM_SETICON"},
-        {WM_NCCREATE, "WM_NCCREATE"}, {WM_NCDESTROY, "WM_NCDESTROY"}, {WM_NCCALCSIZE, "WM_NCCALCSIZE"},
-        {WM_NCHITTEST, "WM_NCHITTEST"}, {WM_NCPAINT, "WM_NCPAINT"}, {WM_NCACTIVATE, "WM_NCACTIVATE"},
-        {WM_GETDLGCODE, "WM_GETDLGCODE"}, {WM_KEYDOWN, "WM_KEYDOWN"}, {WM_KEYUP, "WM_KEYUP"}, {WM_CHAR, "WM_CHAR"},
-        {WM_SYSKEYDOWN, "WM_SYSKEYDOWN"}, {WM_SYSKEYUP, "WM_SYSKEYUP"}, {WM_SYSCHAR, "WM_SYSCHAR"},
-        {WM_INITDIALOG, "WM_INITDIALOG"}, {WM_COMMAND, "WM_COMMAND"}, {WM_SYSCOMMAND, "WM_SYSCOMMAND"},
-        {WM_TIMER, "WM_TIMER"}, {WM_HSCROLL, "WM_HSCROLL"}, {WM_VSCROLL, "WM_VSCROLL"},
-        {WM_INITMENU, "WM_INITMENU"}, {WM_INITMENUPOPUP, "WM_INITMENUPOPUP"}, {WM_MENUSELECT, "WM_MENUSELECT"},
-        {WM_ENTERIDLE, "WM_ENTERIDLE"}, {WM_CHANGEUISTATE, "WM_CHANGEUISTATE"},
-        {WM_UPDATEUISTATE, "WM_UPDATEUISTATE"}, {WM_QUERYUISTATE, "WM_QUERYUISTATE"},
-        {WM_CTLCOLOREDIT, "WM_CTLCOLOREDIT"}, {WM_CTLCOLORLISTBOX, "WM_CTLCOLORLISTBOX"},
-        {WM_CTLCOLORBTN, "WM_CTLCOLORBTN"}, {WM_CTLCOLORDLG, "WM_CTLCOLORDLG"},
-        {WM_CTLCOLORSTATIC, "WM_CTLCOLORSTATIC"}, {WM_MOUSEMOVE, "WM_MOUSEMOVE"},
-        {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"}, {WM_LBUTTONUP, "WM_LBUTTONUP"}, {WM_LBUTTONDBLCLK, "WM_LBUTTONDBLCLK"},
-        {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"}, {WM_RBUTTONUP, "WM_RBUTTONUP"}, {WM_MOUSEWHEEL, "WM_MOUSEWHEEL"},
-        {WM_PARENTNOTIFY, "WM_PARENTNOTIFY"}, {WM_ENTERMENULOOP, "WM_ENTERMENULOOP"},
-        {WM_EXITMENULOOP, "WM_EXITMENULOOP"}, {WM_CAPTURECHANGED, "WM_CAPTURECHANGED"},
-        {WM_IME_SETCONTEXT, "WM_IME_SETCONTEXT"}, {WM_IME_NOTIFY, "WM_IME_NOTIFY"},
-        {WM_PRINTCLIENT, "WM_PRINTCLIENT"}, {WM_USER, "WM_USER"}, {BM_GETCHECK, "BM_GETCHECK"},
-        {BM_SETCHECK, "BM_SETCHECK"}, {BM_GETSTATE, "BM_GETSTATE"}, {BM_SETSTATE, "BM_SETSTATE"},
-        {BM_SETSTYLE, "BM_SETSTYLE"}, {BM_CLICK, "BM_CLICK"}, {EM_SETSEL, "EM_SETSEL"}, {EM_GETSEL, "EM_GETSEL"},
-        {EM_LIMITTEXT, "EM_LIMITTEXT"}, {EM_SETMODIFY, "EM_SETMODIFY"}, {EM_GETMODIFY, "EM_GETMODIFY"},
-        {CB_ADDSTRING, "CB_ADDSTRING"}, {CB_GETCURSEL, "CB_GETCURSEL"}, {CB_SETCURSEL, "CB_SETCURSEL"},
-        {CB_RESETCONTENT, "CB_RESETCONTENT"}, {CB_SHOWDROPDOWN, "CB_SHOWDROPDOWN"},
-        {LB_ADDSTRING, "LB_ADDSTRING"}, {LB_GETCURSEL, "LB_GETCURSEL"}, {LB_SETCURSEL, "LB_SETCURSEL"},
-    };
-    for (const Name& n : kNames)
-        if (n.id == m) return n.name;
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "msg 0x%04x", m);
-    return buf;
-}
-
-MsgRecorder::MsgRecorder()
-    : ignored_{WM_GETICON,        WM_NCHITTEST,      WM_SETCURSOR,       WM_MOUSEMOVE,      WM_NCMOUSEMOVE,
-               WM_MOUSELEAVE,     WM_NCMOUSELEAVE,   WM_MOUSEHOVER,      WM_TIMER,          WM_PAINT,
-               WM_NCPAINT,        WM_ERASEBKGND,     WM_CTLCOLORMSGBOX,  WM_CTLCOLOREDIT,   WM_CTLCOLORLISTBOX,
-               WM_CTLCOLORBTN,    WM_CTLCOLORDLG,    WM_CTLCOLORSCROLLBAR, WM_CTLCOLORSTATIC, WM_GETOBJECT,
-               WM_DEVICECHANGE,   WM_TIMECHANGE,     WM_ENTERIDLE,       WM_IME_SETCONTEXT, WM_IME_NOTIFY,
-               WM_IME_REQUEST,    WM_CHANGEUISTATE,  WM_UPDATEUISTATE,   WM_QUERYUISTATE,   WM_SYNCPAINT} {}
-
-MsgRecorder::~MsgRecorder() { DetachAll(); }
-
-bool MsgRecorder::Attach(HWND hwnd, unsigned tag) {
-    if (GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) {
-        ADD_FAILURE() << "MsgRecorder::Attach must run on the thread of " << Describe(hwnd)
-                      << " (in a step: inside Ctx::RunOnUi)";
-        return false;
-    }
-    // The subclass id is the recorder, the reference data the entry's tag.
-    if (!SetWindowSubclass(hwnd, &MsgRecorder::Proc, reinterpret_cast<UINT_PTR>(this), tag)) return false;
-    std::lock_guard<std::mutex> l(lock_);
-    attached_.push_back(hwnd);
-    return true;
-}
-
-void MsgRecorder::Detach(HWND hwnd) {
-    if (IsWindow(hwnd)) RemoveWindowSubclass(hwnd, &MsgRecorder::Proc, reinterpret_cast<UINT_PTR>(this));
-    std::lock_guard<std::mutex> l(lock_);
-    attached_.erase(std::remove(attached_.begin(), attached_.end(), hwnd), attached_.end());
-}
-
-void MsgRecorder::DetachAll() {
-    std::vector<HWND> wins;
-    {
-        std::lock_guard<std::mutex> l(lock_);
-        wins = attached_;
-    }
-    for (HWND h : wins) Detach(h);
-}
-
-void MsgRecorder::Record(UINT message, WPARAM wp, LPARAM lp, unsigned tag) {
-    std::lock_guard<std::mutex> l(lock_);
-    if (std::find(ignored_.begin(), ignored_.end(), message) != ignored_.end()) return;
-    messages_.push_back(Msg{message, tag & kParent, wp, lp});
-}
-
-void MsgRecorder::Clear() {
-    std::lock_guard<std::mutex> l(lock_);
-    messages_.clear();
-}
-
-std::vector<Msg> MsgRecorder::Messages() const {
-    std::lock_guard<std::mutex> l(lock_);
-    return messages_;
-}
-
-LRESULT CALLBACK MsgRecorder::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR tag) {
-    MsgRecorder* self = reinterpret_cast<MsgRecorder*>(id);
-    self->Record(msg, wp, lp, static_cast<unsigned>(tag));
-    if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, &MsgRecorder::Proc, id);
-        std::lock_guard<std::mutex> l(self->lock_);
-        self->attached_.erase(std::remove(self->attached_.begin(), self->attached_.end(), hwnd),
-                              self->attached_.end());
-    }
-    return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
-namespace {
-
-std::string FormatOne(const Msg& m, bool expected) {
-    std::ostringstream o;
-    o << MessageName(m.message);
-    if (!expected || (m.flags & kWParam)) o << " wp=0x" << std::hex << static_cast<unsigned long long>(m.wParam);
-    if (!expected || (m.flags & kLParam)) o << " lp=0x" << std::hex << static_cast<unsigned long long>(m.lParam);
-    if (m.flags & kParent) o << " (parent)";
-    if (expected && (m.flags & kOptional)) o << " (optional)";
-    return o.str();
-}
-
-bool Matches(const Msg& want, const Msg& got) {
-    if (want.message != got.message) return false;
-    if ((want.flags & kParent) != (got.flags & kParent)) return false;
-    if ((want.flags & kWParam) && want.wParam != got.wParam) return false;
-    if ((want.flags & kLParam) && want.lParam != got.lParam) return false;
-    return true;
-}
-
-}  // namespace
-
-std::string MsgRecorder::Format(const std::vector<Msg>& messages) {
-    std::ostringstream o;
-    for (size_t i = 0; i < messages.size(); ++i) o << "  #" << i << " " << FormatOne(messages[i], false) << "\n";
-    if (messages.empty()) o << "  (nothing)\n";
-    return o.str();
-}
-
-bool MsgRecorder::Expect(const std::vector<Msg>& expected, const char* context) const {
-    std::vector<Msg> got = Messages();
-    size_t i = 0, j = 0;
-    std::string problem;
-    while (j < expected.size()) {
-        if (i < got.size() && Matches(expected[j], got[i])) {
-            ++i;
-            ++j;
-        } else if (expected[j].flags & kOptional) {
-            ++j;
-        } else {
-            problem = "expected #" + std::to_string(j) + " " + FormatOne(expected[j], true) + ", " +
-                      (i < got.size() ? "recorded #" + std::to_string(i) + " " + FormatOne(got[i], false)
-                                      : std::string("the recording ended"));
-            break;
-        }
-    }
-    if (problem.empty() && i < got.size())
-        problem = "all expected messages seen, then unexpected #" + std::to_string(i) + " " + FormatOne(got[i], false);
-    if (problem.empty()) return true;
-    ADD_FAILURE() << context << ": message sequence differs: " << problem << "\nrecorded sequence:\n" << Format(got);
-    return false;
-}
 
 }  // namespace ui
