@@ -7,29 +7,17 @@ namespace {
 
 // The sheet whose PropertySheetW call runs on this thread, until its window is
 // created (AfxSheetCreateHook).
-DWORD PendingSheetSlot()
-{
-    static DWORD slot = TlsAlloc();
-    return slot;
-}
-
 CPropertySheet* TakePendingSheet()
 {
-    DWORD slot = PendingSheetSlot();
-    if (slot == TLS_OUT_OF_INDEXES)
-        return nullptr;
-    CPropertySheet* sheet = static_cast<CPropertySheet*>(TlsGetValue(slot));
-    TlsSetValue(slot, nullptr);
+    CPropertySheet* sheet = static_cast<CPropertySheet*>(AfxGetThreadValue(AFX_THREAD_PENDING_SHEET));
+    AfxSetThreadValue(AFX_THREAD_PENDING_SHEET, nullptr);
     return sheet;
 }
 
 CPropertySheet* SetPendingSheet(CPropertySheet* sheet)
 {
-    DWORD slot = PendingSheetSlot();
-    if (slot == TLS_OUT_OF_INDEXES)
-        return nullptr;
-    CPropertySheet* previous = static_cast<CPropertySheet*>(TlsGetValue(slot));
-    TlsSetValue(slot, sheet);
+    CPropertySheet* previous = static_cast<CPropertySheet*>(AfxGetThreadValue(AFX_THREAD_PENDING_SHEET));
+    AfxSetThreadValue(AFX_THREAD_PENDING_SHEET, sheet);
     return previous;
 }
 

@@ -20,29 +20,17 @@ struct TempMap {
     std::unordered_map<HWND, CWnd*> windows;
 };
 
-DWORD TempSlot()
-{
-    static DWORD slot = TlsAlloc();
-    return slot;
-}
-
 TempMap* ThreadTempMap(bool create)
 {
-    DWORD slot = TempSlot();
-    if (slot == TLS_OUT_OF_INDEXES)
-        return nullptr;
-    TempMap* map = static_cast<TempMap*>(TlsGetValue(slot));
+    TempMap* map = static_cast<TempMap*>(AfxGetThreadValue(AFX_THREAD_TEMP_MAP));
     if (map == nullptr && create) {
         map = new TempMap;
-        TlsSetValue(slot, map);
+        if (!AfxSetThreadValue(AFX_THREAD_TEMP_MAP, map)) {
+            delete map;
+            return nullptr;
+        }
     }
     return map;
-}
-
-DWORD ModalDepthSlot()
-{
-    static DWORD slot = TlsAlloc();
-    return slot;
 }
 
 }  // namespace
@@ -57,7 +45,7 @@ void AfxUnlockTempMaps()
         delete entry.second;
     }
     delete map;
-    TlsSetValue(TempSlot(), nullptr);
+    AfxSetThreadValue(AFX_THREAD_TEMP_MAP, nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -363,15 +351,14 @@ END_MESSAGE_MAP()
 
 void CDialog::EnterModal()
 {
-    DWORD slot = ModalDepthSlot();
-    TlsSetValue(slot, reinterpret_cast<void*>(reinterpret_cast<INT_PTR>(TlsGetValue(slot)) + 1));
+    INT_PTR depth = reinterpret_cast<INT_PTR>(AfxGetThreadValue(AFX_THREAD_MODAL_DEPTH)) + 1;
+    AfxSetThreadValue(AFX_THREAD_MODAL_DEPTH, reinterpret_cast<void*>(depth));
 }
 
 void CDialog::LeaveModal()
 {
-    DWORD slot = ModalDepthSlot();
-    INT_PTR depth = reinterpret_cast<INT_PTR>(TlsGetValue(slot)) - 1;
-    TlsSetValue(slot, reinterpret_cast<void*>(depth));
+    INT_PTR depth = reinterpret_cast<INT_PTR>(AfxGetThreadValue(AFX_THREAD_MODAL_DEPTH)) - 1;
+    AfxSetThreadValue(AFX_THREAD_MODAL_DEPTH, reinterpret_cast<void*>(depth));
     if (depth <= 0)
         AfxUnlockTempMaps();
 }

@@ -1,0 +1,127 @@
+// The statically linked C++ runtime's locks and reserve, made so that an unload gives them back.
+//
+// libstdc++'s win32 threading layer makes each lock with CreateSemaphoreW in the lock's constructor and
+// closes it in the destructor, but the lock of the exception runtime's emergency reserve (eh_alloc) has
+// no destructor, and neither has the recursive lock that guards the initialisation of function-local
+// statics (guard.cc): every load of the library left their semaphore handles behind, and the reserve
+// itself (taken with malloc at load). The library is linked with --wrap on the plain lock's
+// functions and the recursive lock's (CMakeLists.txt at the top), so the runtime's locks are these: a slim reader-writer lock in
+// the lock record's handle field, which takes no handle and no memory, and cannot fail when memory has
+// run out. The reserve goes back through the runtime's own hook at unload.
+#include "frame/runtime.h"
+
+#include <windows.h>
+
+namespace __gnu_cxx {
+void __freeres() noexcept;  // libstdc++: frees the exception runtime's emergency reserve
+}
+
+namespace {
+
+// The threading layer's lock record (__gthread_mutex_t of gthr-win32.h).
+struct RuntimeLock {
+    long counter;
+    void* sema;  // here: an SRWLOCK (one pointer, zero when free)
+};
+static_assert(sizeof(SRWLOCK) == sizeof(void*), "the lock lives in the handle field");
+
+// The recursive lock's record (__gthread_recursive_mutex_t).
+struct RuntimeRecursiveLock {
+    long counter;
+    long depth;             // times the owner holds it
+    volatile DWORD owner;   // the owning thread's id, 0 when free
+    void* sema;             // here: an SRWLOCK
+};
+
+PSRWLOCK Slim(RuntimeLock* lock)
+{
+    return reinterpret_cast<PSRWLOCK>(&lock->sema);
+}
+
+PSRWLOCK Slim(RuntimeRecursiveLock* lock)
+{
+    return reinterpret_cast<PSRWLOCK>(&lock->sema);
+}
+
+}  // namespace
+
+extern "C" {
+
+void __wrap___gthr_win32_mutex_init_function(RuntimeLock* lock)
+{
+    lock->counter = -1;
+    InitializeSRWLock(Slim(lock));
+}
+
+int __wrap___gthr_win32_mutex_lock(RuntimeLock* lock)
+{
+    AcquireSRWLockExclusive(Slim(lock));
+    return 0;
+}
+
+int __wrap___gthr_win32_mutex_trylock(RuntimeLock* lock)
+{
+    return TryAcquireSRWLockExclusive(Slim(lock)) ? 0 : 1;
+}
+
+int __wrap___gthr_win32_mutex_unlock(RuntimeLock* lock)
+{
+    ReleaseSRWLockExclusive(Slim(lock));
+    return 0;
+}
+
+void __wrap___gthr_win32_mutex_destroy(RuntimeLock*)
+{
+}
+
+void __wrap___gthr_win32_recursive_mutex_init_function(RuntimeRecursiveLock* lock)
+{
+    lock->counter = -1;
+    lock->depth = 0;
+    lock->owner = 0;
+    InitializeSRWLock(Slim(lock));
+}
+
+int __wrap___gthr_win32_recursive_mutex_lock(RuntimeRecursiveLock* lock)
+{
+    const DWORD me = GetCurrentThreadId();
+    if (lock->owner != me) {  // only this thread ever writes its own id there
+        AcquireSRWLockExclusive(Slim(lock));
+        lock->owner = me;
+    }
+    ++lock->depth;
+    return 0;
+}
+
+int __wrap___gthr_win32_recursive_mutex_trylock(RuntimeRecursiveLock* lock)
+{
+    const DWORD me = GetCurrentThreadId();
+    if (lock->owner != me) {
+        if (!TryAcquireSRWLockExclusive(Slim(lock)))
+            return 1;
+        lock->owner = me;
+    }
+    ++lock->depth;
+    return 0;
+}
+
+int __wrap___gthr_win32_recursive_mutex_unlock(RuntimeRecursiveLock* lock)
+{
+    if (--lock->depth == 0) {
+        lock->owner = 0;
+        ReleaseSRWLockExclusive(Slim(lock));
+    }
+    return 0;
+}
+
+int __wrap___gthr_win32_recursive_mutex_destroy(RuntimeRecursiveLock*)
+{
+    return 0;
+}
+
+}  // extern "C"
+
+void ReleaseRuntimeReserve()
+{
+    __gnu_cxx::__freeres();
+}
