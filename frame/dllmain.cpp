@@ -23,7 +23,7 @@ static void PrepareUnwinding()
     }
 }
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
+static BOOL OnDllEvent(HINSTANCE hInstance, DWORD reason)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH: {
@@ -60,5 +60,15 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
     }
     default:
         return TRUE;
+    }
+}
+
+// The loader calls this: no exception leaves it (a load that fails so fails cleanly).
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
+{
+    try {
+        return OnDllEvent(hInstance, reason);
+    } catch (...) {
+        return reason == DLL_PROCESS_ATTACH ? FALSE : TRUE;
     }
 }

@@ -8,6 +8,11 @@
 // functions and the recursive lock's (CMakeLists.txt at the top), so the runtime's locks are these: a slim reader-writer lock in
 // the lock record's handle field, which takes no handle and no memory, and cannot fail when memory has
 // run out. The reserve goes back through the runtime's own hook at unload.
+//
+// On i686 the unwinder (DWARF tables, registered per module) has one lock more, made with its own
+// inline copy of the threading layer's code: CreateSemaphoreW called directly, through the import's
+// pointer. The library defines that pointer itself, so the runtime's semaphores are made here and
+// counted, and the unload closes them once nothing of the library runs any more.
 #include "frame/runtime.h"
 
 #include <windows.h>
@@ -43,7 +48,31 @@ PSRWLOCK Slim(RuntimeRecursiveLock* lock)
     return reinterpret_cast<PSRWLOCK>(&lock->sema);
 }
 
+#if defined(__i386__)
+// The semaphores the runtime made (its unwinder's lock: one).
+HANDLE g_semaphores[8];
+volatile LONG g_semaphoreCount = 0;
+
+HANDLE WINAPI RuntimeCreateSemaphore(LPSECURITY_ATTRIBUTES attributes, LONG initial, LONG maximum, LPCWSTR name)
+{
+    HANDLE made = CreateSemaphoreExW(attributes, initial, maximum, name, 0, SEMAPHORE_ALL_ACCESS);
+    if (made != nullptr) {
+        const LONG at = InterlockedIncrement(&g_semaphoreCount) - 1;
+        if (at < static_cast<LONG>(sizeof g_semaphores / sizeof g_semaphores[0]))
+            g_semaphores[at] = made;
+    }
+    return made;
+}
+#endif
+
 }  // namespace
+
+#if defined(__i386__)
+// The import's pointer that the runtime's code calls through (kernel32's import library is not asked
+// for it: nothing else of the library calls CreateSemaphoreW).
+extern "C" void* const g_runtimeCreateSemaphore __asm__("__imp__CreateSemaphoreW@16") =
+    reinterpret_cast<void*>(&RuntimeCreateSemaphore);
+#endif
 
 extern "C" {
 
@@ -124,4 +153,11 @@ int __wrap___gthr_win32_recursive_mutex_destroy(RuntimeRecursiveLock*)
 void ReleaseRuntimeReserve()
 {
     __gnu_cxx::__freeres();
+#if defined(__i386__)
+    // Uncontended, the unwinder's lock does not touch its semaphore: the unregistration of the
+    // library's unwind tables that follows the unload goes through it without one.
+    const LONG made = InterlockedExchange(&g_semaphoreCount, 0);
+    for (LONG i = 0; i < made && i < static_cast<LONG>(sizeof g_semaphores / sizeof g_semaphores[0]); ++i)
+        CloseHandle(g_semaphores[i]);
+#endif
 }

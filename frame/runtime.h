@@ -11,5 +11,6 @@ bool ReserveThreadStorage();
 // touched afterwards takes a slot again.
 void ReleaseThreadStorage();
 
-// At unload, after the library's own shutdown: frees the exception runtime's emergency reserve.
+// At unload, after the library's own shutdown: frees the exception runtime's emergency reserve and
+// closes the runtime's semaphores.
 void ReleaseRuntimeReserve();

@@ -150,12 +150,16 @@ std::string Cycle(bool showDialog)
 
 // Thresholds: what may stay behind after all cycles, against the level after the first ones (the
 // caches of Wine and of the system fill during the first dialogs). A slot, a view or a handle per
-// cycle exceeds them within a few cycles; 64 bytes per cycle over 1,500 cycles exceed the private-bytes
-// allowance.
+// cycle exceeds them within a few cycles. Private bytes: with the library's imports held (below),
+// loads alone leave nothing (measured: 0 to 27 bytes a cycle over 300 cycles), but Wine's heap still
+// grows in steps of up to 300 KiB around the dialogs after the warm-up, and settles at the same level
+// whatever the step (measured: 10,796 KiB at cycle 2,000 in two runs that differed by 264 KiB at
+// cycle 500). A leak of 350 bytes a cycle exceeds the allowance; before the unload gave back the
+// runtime's exception reserve, a cycle kept 4 KiB.
 const long kSlotMargin = 2;
 const long kViewMargin = 2;
 const long kHandleMargin = 8;
-const long long kPrivateMargin = 96 * 1024;
+const long long kPrivateMargin = 512 * 1024;
 
 TEST(LoadCycles, LoadAndUnloadGiveBackWhatTheyTake)
 {
