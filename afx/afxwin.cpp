@@ -1,4 +1,5 @@
 #include "afx/afxwin.h"
+#include "afx/afxcenter.h"
 #include "afx/afxdd.h"
 
 #include <new>
@@ -200,37 +201,42 @@ BOOL CWnd::SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT fl
 
 void CWnd::CenterWindow(CWnd* alternateOwner)
 {
-    // A child centres within its parent's client area; a popup over its owner,
-    // or over the work area when it has none.
+    // A child centres within its parent's client area. A popup centres over its visible owner, or
+    // over the work area of the monitor that shows its owner (hidden or not) or else the active
+    // window, and stays inside that monitor's work area (see afxcenter.h).
     RECT rcWnd;
     ::GetWindowRect(m_hWnd, &rcWnd);
-    RECT rcArea;
+    const int w = rcWnd.right - rcWnd.left, h = rcWnd.bottom - rcWnd.top;
     HWND center = alternateOwner ? alternateOwner->m_hWnd : nullptr;
     if (GetStyle() & WS_CHILD) {
         HWND parent = ::GetParent(m_hWnd);
+        RECT rcArea;
         ::GetClientRect(parent, &rcArea);
         ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rcWnd), 2);
-    } else {
-        if (center == nullptr)
-            center = ::GetWindow(m_hWnd, GW_OWNER);
-        if (center != nullptr && ::IsWindowVisible(center) && !::IsIconic(center)) {
-            ::GetWindowRect(center, &rcArea);
-        } else {
-            ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &rcArea, 0);
-        }
+        const int x = (rcArea.left + rcArea.right) / 2 - w / 2;
+        const int y = (rcArea.top + rcArea.bottom) / 2 - h / 2;
+        ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
     }
-    int w = rcWnd.right - rcWnd.left, h = rcWnd.bottom - rcWnd.top;
-    int x = (rcArea.left + rcArea.right) / 2 - w / 2;
-    int y = (rcArea.top + rcArea.bottom) / 2 - h / 2;
-    if (!(GetStyle() & WS_CHILD)) {
-        RECT work;
-        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        if (x + w > work.right) x = work.right - w;
-        if (x < work.left) x = work.left;
-        if (y + h > work.bottom) y = work.bottom - h;
-        if (y < work.top) y = work.top;
+    if (center == nullptr)
+        center = ::GetWindow(m_hWnd, GW_OWNER);
+    HWND shown = center != nullptr ? center : ::GetActiveWindow();
+    if (shown == m_hWnd)
+        shown = nullptr;
+    MONITORINFO mi;
+    mi.cbSize = sizeof mi;
+    HMONITOR monitor = ::MonitorFromWindow(shown != nullptr ? shown : m_hWnd, MONITOR_DEFAULTTONEAREST);
+    if (monitor == nullptr || !::GetMonitorInfoW(monitor, &mi))
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
+    const AfxRect work{mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
+    AfxRect over = work;
+    if (center != nullptr && ::IsWindowVisible(center) && !::IsIconic(center)) {
+        RECT rcOwner;
+        ::GetWindowRect(center, &rcOwner);
+        over = AfxRect{rcOwner.left, rcOwner.top, rcOwner.right, rcOwner.bottom};
     }
-    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const AfxPoint at = AfxCenteredPosition(w, h, over, work);
+    ::SetWindowPos(m_hWnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL CWnd::DestroyWindow()
