@@ -1,13 +1,13 @@
 // The statically linked C++ runtime's locks and reserve, made so that an unload gives them back.
 //
-// libstdc++'s win32 threading layer makes each lock with CreateSemaphoreW in the lock's constructor and
-// closes it in the destructor, but the lock of the exception runtime's emergency reserve (eh_alloc) has
-// no destructor, and neither has the recursive lock that guards the initialisation of function-local
-// statics (guard.cc): every load of the library left their semaphore handles behind, and the reserve
-// itself (taken with malloc at load). The library is linked with --wrap on the plain lock's
-// functions and the recursive lock's (CMakeLists.txt at the top), so the runtime's locks are these: a slim reader-writer lock in
-// the lock record's handle field, which takes no handle and no memory, and cannot fail when memory has
-// run out. The reserve goes back through the runtime's own hook at unload.
+// libstdc++'s win32 threading layer makes each lock with CreateSemaphoreW when the lock is made and
+// closes it when the lock is destroyed, but the recursive lock that guards the initialisation of
+// function-local statics (guard.cc) is never destroyed: every load of the library left its semaphore
+// behind (measured: one handle a cycle). The library is linked with --wrap on the plain and the
+// recursive lock's functions (CMakeLists.txt at the top), so the runtime's locks are these: a slim
+// reader-writer lock in the lock record's handle field, which takes no handle and no memory and
+// cannot fail when memory has run out. The exception runtime's emergency reserve (eh_alloc, taken
+// with malloc at load and never freed) goes back through the runtime's own hook at unload.
 //
 // On i686 the unwinder (DWARF tables, registered per module) has one lock more, made with its own
 // inline copy of the threading layer's code: CreateSemaphoreW called directly, through the import's
