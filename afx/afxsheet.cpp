@@ -7,29 +7,17 @@ namespace {
 
 // The sheet whose PropertySheetW call runs on this thread, until its window is
 // created (AfxSheetCreateHook).
-DWORD PendingSheetSlot()
-{
-    static DWORD slot = TlsAlloc();
-    return slot;
-}
-
 CPropertySheet* TakePendingSheet()
 {
-    DWORD slot = PendingSheetSlot();
-    if (slot == TLS_OUT_OF_INDEXES)
-        return nullptr;
-    CPropertySheet* sheet = static_cast<CPropertySheet*>(TlsGetValue(slot));
-    TlsSetValue(slot, nullptr);
+    CPropertySheet* sheet = static_cast<CPropertySheet*>(AfxGetThreadValue(AFX_THREAD_PENDING_SHEET));
+    AfxSetThreadValue(AFX_THREAD_PENDING_SHEET, nullptr);
     return sheet;
 }
 
 CPropertySheet* SetPendingSheet(CPropertySheet* sheet)
 {
-    DWORD slot = PendingSheetSlot();
-    if (slot == TLS_OUT_OF_INDEXES)
-        return nullptr;
-    CPropertySheet* previous = static_cast<CPropertySheet*>(TlsGetValue(slot));
-    TlsSetValue(slot, sheet);
+    CPropertySheet* previous = static_cast<CPropertySheet*>(AfxGetThreadValue(AFX_THREAD_PENDING_SHEET));
+    AfxSetThreadValue(AFX_THREAD_PENDING_SHEET, sheet);
     return previous;
 }
 
@@ -180,18 +168,40 @@ CPropertyPage* CPropertySheet::GetActivePage() const
     return DYNAMIC_DOWNCAST(CPropertyPage, CWnd::FromHandlePermanent(page));
 }
 
+namespace {
+
+// Whether a window about to be created is a property sheet's frame: a top-level window of the
+// dialog class (the atom or its name) owned by the sheet's owner.
+bool IsSheetFrame(const CREATESTRUCTW& cs, HWND owner)
+{
+    if (cs.style & WS_CHILD)
+        return false;
+    if (cs.hwndParent != owner)
+        return false;
+    const wchar_t* cls = cs.lpszClass;
+    if (cls == nullptr)
+        return false;
+    if (IS_INTRESOURCE(cls))
+        return LOWORD(reinterpret_cast<ULONG_PTR>(cls)) == LOWORD(reinterpret_cast<ULONG_PTR>(WC_DIALOG));
+    return lstrcmpiW(cls, L"#32770") == 0;
+}
+
+}  // namespace
+
 LRESULT CALLBACK CPropertySheet::AfxSheetCreateHook(int code, WPARAM wp, LPARAM lp)
 {
-    // The first top-level window that PropertySheetW creates is the sheet: it is
-    // attached to its object at once, so that the object sees its WM_INITDIALOG.
+    // PropertySheetW's frame is attached to its object as it is created, so that the object sees its
+    // WM_INITDIALOG. Other windows that the sheet's creation causes first (one the owner makes when
+    // the sheet disables it, the thread's IME window) are not the sheet and are left alone.
     if (code == HCBT_CREATEWND) {
         const CBT_CREATEWNDW* create = reinterpret_cast<const CBT_CREATEWNDW*>(lp);
-        if (create != nullptr && create->lpcs != nullptr && !(create->lpcs->style & WS_CHILD)) {
+        CPropertySheet* pending = static_cast<CPropertySheet*>(AfxGetThreadValue(AFX_THREAD_PENDING_SHEET));
+        if (pending != nullptr && create != nullptr && create->lpcs != nullptr &&
+            IsSheetFrame(*create->lpcs, pending->m_psh.hwndParent)) {
             AFX_MANAGE_STATE(AfxGetStaticModuleState());
             CPropertySheet* sheet = TakePendingSheet();
             try {
-                if (sheet != nullptr)
-                    sheet->SubclassWindow(reinterpret_cast<HWND>(wp));
+                sheet->SubclassWindow(reinterpret_cast<HWND>(wp));
             } catch (...) {
                 AfxEndOnFault(sheet, WM_NCCREATE);
             }

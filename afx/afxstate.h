@@ -1,7 +1,7 @@
 // Module state (the instance and resource handles of the module in use, per thread) and the
 // layer's precondition checks.
 //   AFX_MODULE_STATE, AfxGet/SetModuleState, AFX_MAINTAIN_STATE2 / AFX_MANAGE_STATE, AfxUnlockTempMaps,
-//   AFX_ASSERT
+//   AfxGet/SetThreadValue, AfxTermThreadState, AFX_ASSERT
 #pragma once
 #include <windows.h>
 
@@ -53,3 +53,21 @@ private:
 // Frees the calling thread's temporary window objects (see CWnd::FromHandle).
 // Runs when a thread leaves the library and when the outermost modal loop ends.
 void AfxUnlockTempMaps();
+
+// The layer's per-thread values, one TLS slot each. A slot is taken when a value is first set, not
+// when one is read: a thread or a module that never set one takes none.
+enum AFX_THREAD_VALUE {
+    AFX_THREAD_TEMP_MAP,       // the thread's temporary window objects (afxwin.cpp)
+    AFX_THREAD_MODAL_DEPTH,    // modal loops of the layer running on the thread (CDialog::EnterModal)
+    AFX_THREAD_PENDING_SHEET,  // the sheet whose PropertySheetW call waits for its window (afxsheet.cpp)
+    AFX_THREAD_VALUE_COUNT
+};
+// The calling thread's value; NULL when never set (or when its slot could not be taken).
+void* AfxGetThreadValue(AFX_THREAD_VALUE which);
+// Sets the calling thread's value; false when the slot could not be taken.
+bool AfxSetThreadValue(AFX_THREAD_VALUE which, void* value);
+
+// At the module's unload, once the calling thread's values are freed: gives back every TLS slot and
+// mapped view the layer took for this module (the per-thread values' slots, the module state's slot
+// when it is this module's own). After it, a thread of this module has no current state set.
+void AfxTermThreadState();

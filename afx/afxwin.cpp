@@ -1,6 +1,8 @@
 #include "afx/afxwin.h"
+#include "afx/afxcenter.h"
 #include "afx/afxdd.h"
 
+#include <new>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,29 +22,17 @@ struct TempMap {
     std::unordered_map<HWND, CWnd*> windows;
 };
 
-DWORD TempSlot()
-{
-    static DWORD slot = TlsAlloc();
-    return slot;
-}
-
 TempMap* ThreadTempMap(bool create)
 {
-    DWORD slot = TempSlot();
-    if (slot == TLS_OUT_OF_INDEXES)
-        return nullptr;
-    TempMap* map = static_cast<TempMap*>(TlsGetValue(slot));
+    TempMap* map = static_cast<TempMap*>(AfxGetThreadValue(AFX_THREAD_TEMP_MAP));
     if (map == nullptr && create) {
         map = new TempMap;
-        TlsSetValue(slot, map);
+        if (!AfxSetThreadValue(AFX_THREAD_TEMP_MAP, map)) {
+            delete map;
+            return nullptr;
+        }
     }
     return map;
-}
-
-DWORD ModalDepthSlot()
-{
-    static DWORD slot = TlsAlloc();
-    return slot;
 }
 
 }  // namespace
@@ -57,7 +47,7 @@ void AfxUnlockTempMaps()
         delete entry.second;
     }
     delete map;
-    TlsSetValue(TempSlot(), nullptr);
+    AfxSetThreadValue(AFX_THREAD_TEMP_MAP, nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -211,37 +201,42 @@ BOOL CWnd::SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT fl
 
 void CWnd::CenterWindow(CWnd* alternateOwner)
 {
-    // A child centres within its parent's client area; a popup over its owner,
-    // or over the work area when it has none.
+    // A child centres within its parent's client area. A popup centres over its visible owner, or
+    // over the work area of the monitor that shows its owner (hidden or not) or else the active
+    // window, and stays inside that monitor's work area (see afxcenter.h).
     RECT rcWnd;
     ::GetWindowRect(m_hWnd, &rcWnd);
-    RECT rcArea;
+    const int w = rcWnd.right - rcWnd.left, h = rcWnd.bottom - rcWnd.top;
     HWND center = alternateOwner ? alternateOwner->m_hWnd : nullptr;
     if (GetStyle() & WS_CHILD) {
         HWND parent = ::GetParent(m_hWnd);
+        RECT rcArea;
         ::GetClientRect(parent, &rcArea);
         ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rcWnd), 2);
-    } else {
-        if (center == nullptr)
-            center = ::GetWindow(m_hWnd, GW_OWNER);
-        if (center != nullptr && ::IsWindowVisible(center) && !::IsIconic(center)) {
-            ::GetWindowRect(center, &rcArea);
-        } else {
-            ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &rcArea, 0);
-        }
+        const int x = (rcArea.left + rcArea.right) / 2 - w / 2;
+        const int y = (rcArea.top + rcArea.bottom) / 2 - h / 2;
+        ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
     }
-    int w = rcWnd.right - rcWnd.left, h = rcWnd.bottom - rcWnd.top;
-    int x = (rcArea.left + rcArea.right) / 2 - w / 2;
-    int y = (rcArea.top + rcArea.bottom) / 2 - h / 2;
-    if (!(GetStyle() & WS_CHILD)) {
-        RECT work;
-        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        if (x + w > work.right) x = work.right - w;
-        if (x < work.left) x = work.left;
-        if (y + h > work.bottom) y = work.bottom - h;
-        if (y < work.top) y = work.top;
+    if (center == nullptr)
+        center = ::GetWindow(m_hWnd, GW_OWNER);
+    HWND shown = center != nullptr ? center : ::GetActiveWindow();
+    if (shown == m_hWnd)
+        shown = nullptr;
+    MONITORINFO mi;
+    mi.cbSize = sizeof mi;
+    HMONITOR monitor = ::MonitorFromWindow(shown != nullptr ? shown : m_hWnd, MONITOR_DEFAULTTONEAREST);
+    if (monitor == nullptr || !::GetMonitorInfoW(monitor, &mi))
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
+    const AfxRect work{mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
+    AfxRect over = work;
+    if (center != nullptr && ::IsWindowVisible(center) && !::IsIconic(center)) {
+        RECT rcOwner;
+        ::GetWindowRect(center, &rcOwner);
+        over = AfxRect{rcOwner.left, rcOwner.top, rcOwner.right, rcOwner.bottom};
     }
-    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const AfxPoint at = AfxCenteredPosition(w, h, over, work);
+    ::SetWindowPos(m_hWnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL CWnd::DestroyWindow()
@@ -363,15 +358,14 @@ END_MESSAGE_MAP()
 
 void CDialog::EnterModal()
 {
-    DWORD slot = ModalDepthSlot();
-    TlsSetValue(slot, reinterpret_cast<void*>(reinterpret_cast<INT_PTR>(TlsGetValue(slot)) + 1));
+    INT_PTR depth = reinterpret_cast<INT_PTR>(AfxGetThreadValue(AFX_THREAD_MODAL_DEPTH)) + 1;
+    AfxSetThreadValue(AFX_THREAD_MODAL_DEPTH, reinterpret_cast<void*>(depth));
 }
 
 void CDialog::LeaveModal()
 {
-    DWORD slot = ModalDepthSlot();
-    INT_PTR depth = reinterpret_cast<INT_PTR>(TlsGetValue(slot)) - 1;
-    TlsSetValue(slot, reinterpret_cast<void*>(depth));
+    INT_PTR depth = reinterpret_cast<INT_PTR>(AfxGetThreadValue(AFX_THREAD_MODAL_DEPTH)) - 1;
+    AfxSetThreadValue(AFX_THREAD_MODAL_DEPTH, reinterpret_cast<void*>(depth));
     if (depth <= 0)
         AfxUnlockTempMaps();
 }
@@ -544,30 +538,47 @@ int AfxMessageBox(const wchar_t* text, UINT type)
 
 namespace {
 
+// The faces that EnumFontFamiliesExW lists; `complete` is false when memory ran out on the way.
+struct FaceList {
+    std::vector<std::wstring> faces;
+    bool complete = true;
+};
+
+// The callbacks below run inside gdi32 and user32: no exception may leave them (it would unwind
+// through the system's frames). Out of memory, each stops its enumeration.
 int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM lp)
 {
-    if (font->lfFaceName[0] != L'@')  // vertical writing faces
-        reinterpret_cast<std::vector<std::wstring>*>(lp)->push_back(font->lfFaceName);
-    return 1;
+    FaceList* list = reinterpret_cast<FaceList*>(lp);
+    try {
+        if (font->lfFaceName[0] != L'@')  // vertical writing faces
+            list->faces.push_back(font->lfFaceName);
+        return 1;
+    } catch (...) {
+        list->complete = false;
+        return 0;
+    }
 }
 
 // A face of the system's with the Chinese (GB2312) character set, the usual ones first; empty
-// when the system has none.
+// when the system has none. Throws std::bad_alloc when memory ran out before all faces were seen
+// (the next call looks again).
 const std::wstring& ChineseFace()
 {
     static const std::wstring face = [] {
-        std::vector<std::wstring> faces;
+        FaceList list;
         LOGFONTW want = {};
         want.lfCharSet = GB2312_CHARSET;
         HDC dc = ::GetDC(nullptr);
-        ::EnumFontFamiliesExW(dc, &want, &CollectFace, reinterpret_cast<LPARAM>(&faces), 0);
+        ::EnumFontFamiliesExW(dc, &want, &CollectFace, reinterpret_cast<LPARAM>(&list), 0);
         ::ReleaseDC(nullptr, dc);
+        if (!list.complete)
+            throw std::bad_alloc();
         for (const wchar_t* preferred : {L"Microsoft YaHei", L"SimSun", L"NSimSun", L"SimHei"}) {
-            for (const std::wstring& f : faces)
+            for (const std::wstring& f : list.faces)
                 if (f == preferred)
                     return f;
         }
-        return faces.empty() ? std::wstring() : faces.front();
+        return list.faces.empty() ? std::wstring() : list.faces.front();
     }();
     return face;
 }
@@ -595,16 +606,26 @@ HFONT ChineseFontLike(HFONT current)
     font.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(font.lfFaceName, ChineseFace().c_str(), LF_FACESIZE);
     HFONT made = ::CreateFontIndirectW(&font);
-    if (made != nullptr)
-        MadeFonts().push_back(made);
+    if (made != nullptr) {
+        try {
+            MadeFonts().push_back(made);
+        } catch (...) {
+            ::DeleteObject(made);
+            throw;
+        }
+    }
     return made;
 }
 
 BOOL CALLBACK UseChineseFont(HWND child, LPARAM)
 {
-    if (HFONT font = ChineseFontLike(reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0))))
-        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return TRUE;
+    try {
+        if (HFONT font = ChineseFontLike(reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0))))
+            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        return TRUE;
+    } catch (...) {
+        return FALSE;  // the controls done so far keep their new font, the others their own
+    }
 }
 
 }  // namespace
@@ -612,8 +633,14 @@ BOOL CALLBACK UseChineseFont(HWND child, LPARAM)
 void AfxUseReadableFont(HWND hWnd)
 {
     // Under the Chinese code page the template's face has the glyphs already.
-    if (hWnd == nullptr || ::GetACP() == 936 || ChineseFace().empty())
+    if (hWnd == nullptr || ::GetACP() == 936)
         return;
+    try {
+        if (ChineseFace().empty())
+            return;
+    } catch (const std::bad_alloc&) {
+        return;  // memory is short: the controls keep the template's font this time
+    }
     UseChineseFont(hWnd, 0);
     ::EnumChildWindows(hWnd, &UseChineseFont, 0);
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "afx/afxwin.h"
+#include "frame/runtime.h"
 
 // The library's application object: nothing of its own to initialise.
 class CDialogLibApp : public CWinApp {
@@ -22,10 +23,12 @@ static void PrepareUnwinding()
     }
 }
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
+static BOOL OnDllEvent(HINSTANCE hInstance, DWORD reason)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH: {
+        if (!ReserveThreadStorage())
+            return FALSE;
         AFX_MANAGE_STATE(AfxGetStaticModuleState());
         theApp.m_hInstance = hInstance;
         PrepareUnwinding();
@@ -36,10 +39,17 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
         return TRUE;
     }
     case DLL_PROCESS_DETACH: {
-        AFX_MANAGE_STATE(AfxGetStaticModuleState());
-        theApp.ExitInstance();
-        AfxUnlockTempMaps();
-        AfxFreeReadableFonts();
+        {
+            AFX_MANAGE_STATE(AfxGetStaticModuleState());
+            theApp.ExitInstance();
+            AfxUnlockTempMaps();
+            AfxFreeReadableFonts();
+        }
+        // A host that loads and unloads the library again and again: nothing the load took stays
+        // behind (TLS and fiber-local slots, the module state's mapping, the runtime's reserve).
+        AfxTermThreadState();
+        ReleaseRuntimeReserve();
+        ReleaseThreadStorage();
         return TRUE;
     }
     case DLL_THREAD_DETACH: {
@@ -50,5 +60,15 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
     }
     default:
         return TRUE;
+    }
+}
+
+// The loader calls this: no exception leaves it (a load that fails so fails cleanly).
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
+{
+    try {
+        return OnDllEvent(hInstance, reason);
+    } catch (...) {
+        return reason == DLL_PROCESS_ATTACH ? FALSE : TRUE;
     }
 }

@@ -286,4 +286,73 @@ TEST(DataExchangeFailure, PromptFocusAndSelectionOnTheFieldTheRecordHasKindAndLi
     EXPECT_EQ(page.m_later, -1) << "the radio group (none checked) was not exchanged";
 }
 
+// ---- the sheet's creation ------------------------------------------------------------------------
+
+// A host window that makes a top-level window of its own when the modal sheet disables it (a host's
+// busy indicator), before the sheet's frame exists.
+struct BusyOwner {
+    const wchar_t* busyClass = nullptr;
+    HWND owner = nullptr;
+    HWND busy = nullptr;
+    LONG_PTR busyProc = 0;  // the procedure of the busy window's class
+
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+    {
+        auto* self = reinterpret_cast<BusyOwner*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (msg == WM_ENABLE && !wp && self != nullptr && self->busy == nullptr) {
+            self->busy = CreateWindowExW(WS_EX_TOOLWINDOW, self->busyClass, L"busy", WS_POPUP, 0, 0, 80, 20,
+                                         nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+            self->busyProc = static_cast<LONG_PTR>(GetClassLongPtrW(self->busy, GCLP_WNDPROC));
+        }
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+};
+
+TEST(SheetCreation, TheSheetsObjectTakesItsFrameNotAWindowMadeBeforeIt)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &BusyOwner::Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"OroscapeAfxBusyOwner";
+    RegisterClassW(&wc);
+    const struct {
+        const char* name;
+        const wchar_t* busyClass;
+    } cases[] = {{"a popup of a plain class", L"STATIC"}, {"an unowned window of the dialog class", L"#32770"}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        BusyOwner host;
+        host.busyClass = k.busyClass;
+        host.owner = CreateWindowExW(0, wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
+                                     200, nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(nullptr, host.owner);
+        SetWindowLongPtrW(host.owner, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&host));
+        ui::MsgRecorder rec;
+        CNotePage p0(IDD_LIGHT_PAGE, 0, rec);
+        CPropertySheet sheet(kCaption, CWnd::FromHandle(host.owner));
+        sheet.AddPage(&p0);
+        ui::Script s;
+        s.Step("the sheet's object has the sheet's frame", [&](ui::Ctx& c) {
+            HWND d = c.WaitWindow(kCaption, L"#32770");
+            c.Flush();
+            c.RunOnUi([&] {
+                EXPECT_NE(nullptr, host.busy) << "the owner made no window when it was disabled";
+                EXPECT_EQ(d, sheet.m_hWnd);
+                EXPECT_EQ(&sheet, CWnd::FromHandlePermanent(d));
+                EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(host.busy)) << "the owner's window was taken";
+                EXPECT_EQ(host.busyProc, GetWindowLongPtrW(host.busy, GWLP_WNDPROC));
+                EXPECT_EQ(CurrentPage(d), p0.m_hWnd);
+            });
+            c.Click(d, IDCANCEL);
+            c.WaitGone(d);
+        });
+        EXPECT_EQ(0, s.Run([&] { return static_cast<int>(sheet.DoModal()); })) << "cancelled: the platform reports 0";
+        EXPECT_TRUE(s.Succeeded());
+        EXPECT_TRUE(IsWindow(host.busy)) << "the owner's window was destroyed with the sheet";
+        EXPECT_EQ(host.busyProc, GetWindowLongPtrW(host.busy, GWLP_WNDPROC));
+        DestroyWindow(host.busy);
+        DestroyWindow(host.owner);
+    }
+}
+
 }  // namespace

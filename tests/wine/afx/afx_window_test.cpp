@@ -130,6 +130,63 @@ TEST(UpdateLockout, TheWindowsOwnWritingDoesNotReachItsHandlersAUsersDoes)
     EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
 }
 
+// ---- centring ---------------------------------------------------------------------------------------
+
+// A dialog is centred over its owner and kept inside the work area of the owner's monitor, also when
+// the owner stands partly off the screen; over a hidden owner it is centred in that work area.
+TEST(Centring, OverTheOwnerInsideTheWorkAreaOfItsMonitor)
+{
+    struct Expect {
+        int x, y;
+    };
+    const struct {
+        const char* what;
+        bool visible;
+        // The owner's rectangle from the work area.
+        std::function<RECT(const RECT&)> owner;
+        // Where the dialog (w x h) goes in that work area.
+        std::function<Expect(const RECT&, int, int)> expect;
+    } cases[] = {
+        {"a visible owner partly off the left edge", true,
+         [](const RECT& wa) { return RECT{wa.left - 300, wa.top + 200, wa.left + 300, wa.top + 600}; },
+         [](const RECT& wa, int, int h) { return Expect{wa.left, wa.top + 400 - h / 2}; }},
+        {"a visible owner partly off the bottom right", true,
+         [](const RECT& wa) { return RECT{wa.right - 200, wa.bottom - 100, wa.right + 400, wa.bottom + 300}; },
+         [](const RECT& wa, int w, int h) { return Expect{wa.right - w, wa.bottom - h}; }},
+        {"a hidden owner partly off the top left", false,
+         [](const RECT& wa) { return RECT{wa.left - 300, wa.top - 200, wa.left + 300, wa.top + 200}; },
+         [](const RECT& wa, int w, int h) {
+             return Expect{(wa.left + wa.right) / 2 - w / 2, (wa.top + wa.bottom) / 2 - h / 2};
+         }},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(probe, MONITOR_DEFAULTTOPRIMARY), &mi));
+        DestroyWindow(probe);
+        const RECT o = k.owner(mi.rcWork);
+        HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_CAPTION | (k.visible ? WS_VISIBLE : 0),
+                                     o.left, o.top, o.right - o.left, o.bottom - o.top, nullptr, nullptr, nullptr,
+                                     nullptr);
+        ASSERT_NE(nullptr, owner);
+        CDialog dlg(IDD_THRESHOLD, CWnd::FromHandle(owner));
+        RECT placed{};
+        ui::Script s;
+        s.Step("read where the dialog stands", [&](ui::Ctx& c) {
+            HWND d = c.WaitWindow(kThresholdCaption, L"#32770");
+            GetWindowRect(d, &placed);
+            c.Click(d, IDCANCEL);
+        });
+        EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+        const Expect e = k.expect(mi.rcWork, placed.right - placed.left, placed.bottom - placed.top);
+        EXPECT_EQ(e.x, placed.left);
+        EXPECT_EQ(e.y, placed.top);
+        DestroyWindow(owner);
+    }
+}
+
 // ---- temporary window objects -----------------------------------------------------------------------
 
 // OK runs a nested dialog instead of ending.

@@ -29,10 +29,14 @@ std::atomic<long> g_live{0};     // the library's allocations not yet freed, whi
 void*(__cdecl* realMalloc)(size_t);
 void(__cdecl* realFree)(void*);
 
+std::atomic<int> g_refused{0};  // allocations answered with NULL
+
 void* __cdecl ScarceMalloc(size_t size)
 {
-    if (g_noMemory || (g_failAt > 0 && --g_failAt == 0))
+    if (g_noMemory || (g_failAt > 0 && --g_failAt == 0)) {
+        ++g_refused;
         return nullptr;
+    }
     void* p = realMalloc(size);
     if (p)
         ++g_live;
@@ -58,6 +62,119 @@ struct Case {
     // The same export used normally afterwards: its pass checks the results.
     std::function<bool()> again;
 };
+
+// The library's callbacks inside the system's enumerations (the faces of EnumFontFamiliesExW, the
+// controls of EnumChildWindows, run under a Western code page when the dialogs get a Chinese font):
+// the library's imports of the two functions are stand-ins that pass each call to the real function
+// with a trampoline around the library's callback, and memory fails while the callback runs. An
+// exception that left the callback would unwind through the trampoline (and, in real use, through
+// gdi32's or user32's frames) without passing its return: entries and returns must match.
+enum class Starved { Faces, Controls };
+Starved g_starved = Starved::Faces;
+std::atomic<int> g_entered{0};
+std::atomic<int> g_returned{0};
+FONTENUMPROCW g_faceCallback = nullptr;
+LPARAM g_faceParam = 0;
+WNDENUMPROC g_controlCallback = nullptr;
+int(WINAPI* realEnumFonts)(HDC, LPLOGFONTW, FONTENUMPROCW, LPARAM, DWORD);
+BOOL(WINAPI* realEnumChildren)(HWND, WNDENUMPROC, LPARAM);
+
+template <typename Call>
+auto Starving(bool starve, Call call) -> decltype(call())
+{
+    if (!starve)
+        return call();
+    ++g_entered;
+    g_noMemory = true;
+    auto result = call();
+    g_noMemory = false;
+    ++g_returned;
+    return result;
+}
+
+int CALLBACK FaceTrampoline(const LOGFONTW* font, const TEXTMETRICW* metrics, DWORD type, LPARAM)
+{
+    return Starving(g_starved == Starved::Faces, [&] { return g_faceCallback(font, metrics, type, g_faceParam); });
+}
+
+int WINAPI EnumFontsStandIn(HDC dc, LPLOGFONTW font, FONTENUMPROCW callback, LPARAM lp, DWORD flags)
+{
+    g_faceCallback = callback;
+    g_faceParam = lp;
+    return realEnumFonts(dc, font, &FaceTrampoline, 0, flags);
+}
+
+BOOL CALLBACK ControlTrampoline(HWND child, LPARAM lp)
+{
+    return Starving(g_starved == Starved::Controls, [&] { return g_controlCallback(child, lp); });
+}
+
+BOOL WINAPI EnumChildrenStandIn(HWND parent, WNDENUMPROC callback, LPARAM lp)
+{
+    g_controlCallback = callback;
+    return realEnumChildren(parent, &ControlTrampoline, lp);
+}
+
+TEST(NoMemory, NothingLeavesTheCallbacksInsideTheSystemsEnumerations)
+{
+    if (GetACP() == 936)
+        GTEST_SKIP() << "under the Chinese code page the dialogs keep their template's font: no enumeration";
+    test::HostDir host;
+    host.WriteTable("terrain.lut", test::TableBytes("terrain", 256));
+    // A copy of the library under another name: a fresh module, whose face is not yet chosen and
+    // which has made no font yet (both need memory inside the callbacks).
+    wchar_t path[MAX_PATH];
+    ASSERT_NE(0u, GetModuleFileNameW(Library(), path, MAX_PATH));
+    const std::wstring copy = std::wstring(path) + L".callbacks.dll";
+    ASSERT_TRUE(CopyFileW(path, copy.c_str(), FALSE));
+
+    const struct {
+        const char* name;
+        Starved starved;
+    } cases[] = {{"faces of EnumFontFamiliesExW", Starved::Faces}, {"controls of EnumChildWindows", Starved::Controls}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        HMODULE lib = LoadLibraryW(copy.c_str());
+        ASSERT_NE(nullptr, lib);
+        {
+            texparam::ImportHook mallocHook(lib, "msvcrt.dll", "malloc", reinterpret_cast<void*>(&ScarceMalloc),
+                                            reinterpret_cast<void**>(&realMalloc));
+            texparam::ImportHook fontsHook(lib, "GDI32.dll", "EnumFontFamiliesExW",
+                                           reinterpret_cast<void*>(&EnumFontsStandIn),
+                                           reinterpret_cast<void**>(&realEnumFonts));
+            texparam::ImportHook childrenHook(lib, "USER32.dll", "EnumChildWindows",
+                                              reinterpret_cast<void*>(&EnumChildrenStandIn),
+                                              reinterpret_cast<void**>(&realEnumChildren));
+            ASSERT_TRUE(mallocHook.Installed() && fontsHook.Installed() && childrenHook.Installed());
+            auto layering = reinterpret_cast<int(__cdecl*)(const float*, HeightColorInfo*)>(
+                reinterpret_cast<void*>(GetProcAddress(lib, MAKEINTRESOURCEA(2))));
+            ASSERT_NE(nullptr, layering);
+            g_starved = k.starved;
+            g_entered = 0;
+            g_returned = 0;
+            g_refused = 0;
+            const float range[2] = {0.0f, 600.0f};
+            HeightColorInfo record = {};
+            strcpy(record.szName, "terrain");
+            record.nLayers = 256;
+            ui::Script s;
+            s.Step("the dialog comes up, then Cancel", [&](ui::Ctx& c) {
+                HWND d = c.WaitWindow(L"高程分层设色设置", L"#32770");
+                c.Click(d, IDCANCEL);
+                c.WaitGone(d);
+            });
+            const int result = s.Run([&] { return layering(range, &record); });
+            g_noMemory = false;
+            EXPECT_TRUE(s.Succeeded());
+            EXPECT_EQ(IDCANCEL, result) << "the dialog goes on without the font it could not make";
+            EXPECT_GT(g_entered.load(), 0) << "the library's callback never ran";
+            EXPECT_GT(g_refused.load(), 0) << "no allocation was refused inside the callback";
+            EXPECT_EQ(g_entered.load(), g_returned.load()) << "an exception left the callback";
+        }
+        FreeLibrary(lib);
+    }
+    DeleteFileW(copy.c_str());
+}
 
 TEST(NoMemory, ADialogThatCannotGoOnEndsAndTheExportReportsIt)
 {
