@@ -20,7 +20,7 @@
 #include "include/oroscape.h"
 #include "levels.h"
 #include "test_hostdir.h"
-#include "uidriver.h"
+#include "uidriver_gtest.h"
 
 namespace {
 
