@@ -8,7 +8,9 @@
 #                 make demo DEM=path opens that elevation model (GDAL converts what is not .asc/.hgt)
 #   make soak     every export opened and closed 300 times under Wine, resource levels counted
 #   make fuzz     fuzz the parsers and name rules natively (clang, libFuzzer), a minute each
-.PHONY: all deps build native i686 x86_64 configure-native configure-i686 configure-x86_64 dist check screens bench demo clean wineprefix soak fuzz
+#   make release  build both architectures, lay out dist/, and pack dist/release/: per architecture
+#                 Oroscape-<version>-<arch>.zip (CMake package, pkg-config file), and SHA256SUMS
+.PHONY: all deps build native i686 x86_64 configure-native configure-i686 configure-x86_64 dist release check screens bench demo clean wineprefix soak fuzz
 
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
@@ -48,6 +50,10 @@ build: native i686 x86_64
 
 dist: i686 x86_64
 	@scripts/layout-dist.sh
+
+# The version is the public header's (OROSCAPE_VERSION_*): scripts/release.py --print-version.
+release: dist
+	@python3 scripts/release.py
 
 wineprefix:
 	@scripts/wineprefix.sh

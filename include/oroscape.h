@@ -13,6 +13,18 @@
 #include <stddef.h>
 #include <windows.h>
 
+/* The release of the library this header belongs to. A host tests for it at compile time
+   (#if OROSCAPE_VERSION_MAJOR > 1 || ...); the build, lutconv --version and the release
+   archives take the version from these three lines. */
+#define OROSCAPE_VERSION_MAJOR 1
+#define OROSCAPE_VERSION_MINOR 0
+#define OROSCAPE_VERSION_PATCH 0
+#define OROSCAPE_VERSION_TEXT_(n) #n
+#define OROSCAPE_VERSION_TEXT(n) OROSCAPE_VERSION_TEXT_(n)
+/* "1.0.0" */
+#define OROSCAPE_VERSION_STRING OROSCAPE_VERSION_TEXT(OROSCAPE_VERSION_MAJOR) "." \
+    OROSCAPE_VERSION_TEXT(OROSCAPE_VERSION_MINOR) "." OROSCAPE_VERSION_TEXT(OROSCAPE_VERSION_PATCH)
+
 #ifdef __cplusplus
 extern "C" {
 #endif

@@ -26,6 +26,7 @@ namespace {
 const char kUsage[] =
     "usage: lutconv INPUT -o OUTPUT [--from gdal|grass|cpt|qgis|clr|lut]\n"
     "               [--format gdal|grass|cpt|qgis|clr|lut] [--range LO HI | --dem GRID.asc] [--layers N]\n"
+    "       lutconv --help | --version\n"
     "\n"
     "Converts colour ramps between GDAL colour-relief text, GRASS colour rules, GMT palettes (.cpt),\n"
     "QGIS colour-map exports, ArcGIS colour maps (.clr) and Oroscape colour tables (.lut).\n"
@@ -296,6 +297,9 @@ int Run(const std::vector<std::string>& args)
         auto value = [&](size_t count) { return i + count < args.size(); };
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::fputs("lutconv (Oroscape) " LUTCONV_VERSION "\n", stdout);
             return 0;
         } else if (a == "-o") {
             if (!value(1))
