@@ -6,7 +6,7 @@ set -e
 PKGS="cmake make python3 g++ googletest locales
 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools clang lld llvm
 wine wine64 wine32:i386
-xvfb xauth fonts-wqy-microhei fonts-wine imagemagick gdal-bin qemu-user-static
+xvfb xauth fonts-wqy-microhei fonts-wine imagemagick gdal-bin qemu-user-static pkgconf unzip
 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1-mesa-dri libglx-mesa0"
 
 # Locales the tests run under: Chinese (code page 936) and a Western one (1252).
