@@ -6,7 +6,8 @@
 #   - each archive holds exactly the listed files, the modules byte for byte those of dist/;
 #   - hosts of the unpacked archive: CMake projects (MinGW-w64, and clang for the Microsoft ABI)
 #     with find_package(Oroscape 1.0 REQUIRED) linking Oroscape::Oroscape, the package refusing a
-#     wrong architecture or version; a MinGW-w64 host built with the flags pkg-config gives.
+#     wrong architecture or version; a MinGW-w64 host built with the flags pkg-config gives;
+#   - the archives hold what README's list says; the MinGW-w64 hosts run under Wine and read a table.
 # usage: release_test.sh SOURCE_DIR LUTCONV WORK_DIR   (exit 77: dist/ is not laid out)
 set -u
 src=$1 lutconv=$2 work=$3
@@ -87,6 +88,33 @@ for arch in i686 x86_64; do
 done
 pass "listings"
 
+# --- against the README's list ------------------------------------------------------------------
+# The first block under "What a host gets": each line's first word a file or pattern of the folder.
+patterns=$(awk '/^## What a host gets/ {f = 1} f && /^```/ {n++; next} f && n == 1 {print $1} n >= 2 {exit}' \
+  "$src/README.md")
+[ -n "$patterns" ] || fail "README: no list under \"What a host gets\""
+for arch in i686 x86_64; do
+  top=Oroscape-$version-$arch
+  entries=$(unzip -Z1 "$work/a/$top.zip" | grep -v '/$' | sed "s|^$top/||")
+  for e in $entries; do
+    hit=0
+    for p in $patterns; do
+      # shellcheck disable=SC2254
+      case "$e" in $p) hit=$((hit + 1)) ;; esac
+    done
+    [ $hit -eq 1 ] || fail "$top: $e is matched by $hit lines of README's list, not one"
+  done
+  for p in $patterns; do
+    found=0
+    for e in $entries; do
+      # shellcheck disable=SC2254
+      case "$e" in $p) found=1; break ;; esac
+    done
+    [ $found -eq 1 ] || fail "$top: README lists $p, the archive holds none"
+  done
+done
+pass "the archives hold what README says, and nothing else"
+
 # --- CMake hosts -------------------------------------------------------------------------------
 # toolchain  arch    package  wanted  expect  import library
 cases="mingw      i686    i686     1.0     ok      liboroscape.a
@@ -159,6 +187,38 @@ for arch in i686 x86_64; do
     fail "pkg-config $arch: link failed ($(head -3 "$work/pkgconfig-$arch.log"))"
   fi
 done
+
+# --- the hosts run ------------------------------------------------------------------------------
+# Each MinGW-w64 host of an architecture this machine runs natively, beside the archive's DLL and the
+# host's own libraries (the stand-ins of dist/), under Wine with the archive's tables as its host
+# directory: _ReadColorTable reads terrain.lut (exit 0).
+oroscape_root=$src
+. "$src/scripts/wineenv.sh"
+ia32_detect
+run_host() {  # NAME EXE ARCH
+  local name=$1 exe=$2 arch=$3 dir
+  if [ "$arch" = i686 ] && [ "$OROSCAPE_IA32" != native ]; then
+    echo "not run: $name (32-bit x86 code does not run natively here)"
+    return
+  fi
+  dir=$work/run-$(basename "$exe" .exe)-$arch
+  mkdir -p "$dir" && cp "$exe" "$work/u/Oroscape-$version-$arch/bin/Oroscape.dll" \
+    "$dist/$arch/hubcore60.dll" "$dist/$arch/RimBase.dll" "$dir/" || { fail "$name: no folder to run in"; return; }
+  if OROSCAPE_HOST_DIR="Z:$work/u/Oroscape-$version-$arch/share/Oroscape" OROSCAPE_TEST_TIMEOUT=120 \
+       "$src/tests/wine/run-wine.sh" "$dir/$(basename "$exe")" > "$dir.log" 2>&1; then
+    pass "$name ran and read terrain.lut"
+  else
+    fail "$name: did not read terrain.lut under Wine ($(tail -2 "$dir.log" | tr '\n' ' '))"
+  fi
+}
+if command -v wine >/dev/null 2>&1; then
+  run_host "CMake MinGW-w64 i686 host" "$work/cmake1/host.exe" i686
+  run_host "CMake MinGW-w64 x86_64 host" "$work/cmake2/host.exe" x86_64
+  run_host "pkg-config i686 host" "$work/pkgconfig-i686.exe" i686
+  run_host "pkg-config x86_64 host" "$work/pkgconfig-x86_64.exe" x86_64
+else
+  echo "not run: the hosts (wine is not installed)"
+fi
 
 echo "$failures failed"
 [ $failures -eq 0 ]
