@@ -1,6 +1,6 @@
 // Where CWnd::CenterWindow puts a top-level window: centred over its owner (or over the work area of
 // a monitor), then kept inside that monitor's work area. Windows-free, so that the arithmetic is
-// tested natively; CWnd::CenterWindow (afxwin.cpp) measures the windows and the monitor.
+// tested natively; CWnd::CenterWindow (afxwnd.cpp) measures the windows and the monitor.
 //   AfxRect, AfxPoint, AfxCenteredPosition
 #pragma once
 

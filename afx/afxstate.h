@@ -57,7 +57,7 @@ void AfxUnlockTempMaps();
 // The layer's per-thread values, one TLS slot each. A slot is taken when a value is first set, not
 // when one is read: a thread or a module that never set one takes none.
 enum AFX_THREAD_VALUE {
-    AFX_THREAD_TEMP_MAP,       // the thread's temporary window objects (afxwin.cpp)
+    AFX_THREAD_TEMP_MAP,       // the thread's temporary window objects (afxwnd.cpp)
     AFX_THREAD_MODAL_DEPTH,    // modal loops of the layer running on the thread (CDialog::EnterModal)
     AFX_THREAD_PENDING_SHEET,  // the sheet whose PropertySheetW call waits for its window (afxsheet.cpp)
     AFX_THREAD_VALUE_COUNT

@@ -1,5 +1,5 @@
 // Windows, dialogs, message maps, device contexts and the application object.
-//   CCmdTarget, CWnd, CDialog, CWinApp, CDC / CPaintDC / CClientDC, CPoint, CRect
+//   CCmdTarget, CWnd, CDialog, CWinApp, CDC / CPaintDC / CClientDC, CPoint, CRect; the readable-font hook
 #pragma once
 #include <windows.h>
 #include <windowsx.h>
@@ -282,14 +282,16 @@ protected:
 // wnd's message: notes it for a debugger and ends wnd's dialog.
 void AfxEndOnFault(CWnd* wnd, UINT message);
 
-// The library's texts are Chinese, its templates ask for "System", which has no
-// Chinese glyphs outside a Chinese system. Where the ANSI code page is not 936,
-// gives hWnd and its children a face of the system's with Chinese glyphs, at
-// the size and weight they have: positions stay as the template placed them.
-// Runs for every dialog at WM_INITDIALOG; call it for controls made later.
+// A dialog's or sheet's face may lack the glyphs of the texts its module gives it. The framework
+// calls the module's readable-font hook, if one is installed, with every dialog at WM_INITDIALOG and
+// every property sheet once the platform has built it; the hook may give the window and its
+// children another font. Which face, and when, is the module's choice.
+typedef void (*AFX_READABLE_FONT_HOOK)(HWND hWnd);
+// Installs the hook (nullptr removes it): at load, before any dialog runs.
+void AfxSetReadableFontHook(AFX_READABLE_FONT_HOOK hook);
+// Runs the installed hook for hWnd (nothing when there is none or hWnd is null): the framework calls
+// it from the dialog and sheet paths; call it for controls made later.
 void AfxUseReadableFont(HWND hWnd);
-// Frees the fonts AfxUseReadableFont made: at unload.
-void AfxFreeReadableFonts();
 
 // The application object of a module.
 class CWinApp : public CCmdTarget {

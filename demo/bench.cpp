@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "demo/commandline.h"
+#include "demo/tour/probe.h"
 #include "demo/viewer.h"
 #include "demo/wintext.h"
 
@@ -79,14 +80,15 @@ int CheckerboardLevels(int chunkCol, int chunkRow, int levels)
 // crack between parts of the surface shows the background through. inside: pixels looked at.
 size_t BackgroundInsideFootprint(TerrainViewer& viewer, size_t* inside, LodSelection* levels = nullptr)
 {
-    OrbitCamera& camera = viewer.Camera();
+    tour::Probe probe(viewer);
+    OrbitCamera& camera = probe.Camera();
     const OrbitCamera saved = camera;
     camera.yaw = 0.0f;
     camera.pitch = OrbitCamera::kMaxPitch;
     camera.distance = 3.6f;
     std::vector<uint8_t> rgba;
     int w = 0, h = 0;
-    viewer.RenderOffscreen(RenderMode::Flat, &rgba, &w, &h);
+    probe.RenderOffscreen(RenderMode::Flat, &rgba, &w, &h);
     GLdouble model[16], projection[16];
     GLint viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, model);
@@ -96,13 +98,13 @@ size_t BackgroundInsideFootprint(TerrainViewer& viewer, size_t* inside, LodSelec
     // The footprint: the polygon the mesh's outline projects to, filled row by row, keeping
     // two pixels clear of its edge.
     // The outline is the one drawn: at each rim chunk's level when levels of detail were used.
-    const TerrainMesh& mesh = viewer.Mesh();
-    const LodSelection& drawn = viewer.Scene().LastSelection();
+    const TerrainMesh& mesh = probe.Mesh();
+    const LodSelection& drawn = probe.Scene().LastSelection();
     if (levels)
         *levels = drawn;
     std::vector<uint32_t> outline;
     if (!drawn.level.empty()) {
-        outline = LodRim(viewer.Lod(), mesh, drawn);
+        outline = LodRim(probe.Lod(), mesh, drawn);
     } else {
         for (int c = 0; c < mesh.cols; ++c)
             outline.push_back(static_cast<uint32_t>(c));
@@ -159,6 +161,7 @@ size_t BackgroundInsideFootprint(TerrainViewer& viewer, size_t* inside, LodSelec
 
 int RunBenchmark(TerrainViewer& viewer, const std::wstring& figuresFile)
 {
+    tour::Probe probe(viewer);
     Pump(500);
     std::string report;
     auto line = [&](const char* format, ...) {
@@ -174,7 +177,7 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& figuresFile)
         std::fflush(stdout);
     };
     int x, y, w, h;
-    viewer.ViewRect(&x, &y, &w, &h);
+    probe.ViewRect(&x, &y, &w, &h);
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     std::string gpu = renderer ? renderer : "?";
     gpu = gpu.substr(0, gpu.find(' '));
@@ -201,11 +204,11 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& figuresFile)
         viewer.RenderNow();   // warm-up
         const double cpuStart = cpuMs();
         for (int i = 0; i < frames; ++i) {
-            viewer.Camera().yaw += 360.0f / frames;
-            viewer.Camera().Clamp();
+            probe.Camera().yaw += 360.0f / frames;
+            probe.Camera().Clamp();
             times.push_back(viewer.RenderNow());
-            const LodSelection& drawn = viewer.Scene().LastSelection();
-            triangles.push_back(drawn.level.empty() ? viewer.Mesh().indices.size() / 3 : drawn.triangles);
+            const LodSelection& drawn = probe.Scene().LastSelection();
+            triangles.push_back(drawn.level.empty() ? probe.Mesh().indices.size() / 3 : drawn.triangles);
             bounds.push_back(drawn.errorPixels);
         }
         Orbit o;
@@ -219,21 +222,21 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& figuresFile)
         o.bound = bounds[bounds.size() / 2];
         return o;
     };
-    const TerrainMesh& mesh = viewer.Mesh();
+    const TerrainMesh& mesh = probe.Mesh();
     // The plain way first: every vertex a call of its own, the full mesh of the grid.
-    viewer.Scene().SetPerVertex(true);
+    probe.Scene().SetPerVertex(true);
     const Orbit plain = orbit(60);
-    viewer.Scene().SetPerVertex(false);
+    probe.Scene().SetPerVertex(false);
     line("terrainview_fps_per_vertex_baseline: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms "
          "a frame; 60-frame orbit, %dx%d mesh drawn one glVertex call at a time, %dx%d view, %s)",
          1000.0 / plain.median, plain.median, plain.slowest, plain.cpu, mesh.cols, mesh.rows, w, h, gpu.c_str());
     // The whole mesh from buffer objects, then the levels of detail the viewer draws.
-    const float detail = viewer.Scene().DetailPixels();
-    const size_t budget = viewer.Scene().TriangleBudget();
-    viewer.Scene().SetDetail(0.0f, 0);
+    const float detail = probe.Scene().DetailPixels();
+    const size_t budget = probe.Scene().TriangleBudget();
+    probe.Scene().SetDetail(0.0f, 0);
     const Orbit whole = orbit(60);
-    viewer.Scene().SetDetail(detail, budget);
-    const char* from = viewer.Scene().Buffered() ? "buffer objects" : "vertex arrays";
+    probe.Scene().SetDetail(detail, budget);
+    const char* from = probe.Scene().Buffered() ? "buffer objects" : "vertex arrays";
     line("terrainview_fps_whole_mesh: median %.1f frames/s (frame %.1f ms, slowest %.1f ms, processor %.1f ms a frame; "
          "60-frame orbit, all %zu triangles of the %dx%d grid from %s, %dx%d view, %s) ratio %.2f of the per-vertex "
          "baseline's time",
@@ -249,17 +252,17 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& figuresFile)
 
     // WM_MODEL_APPLY to the re-rendered frame: the host's handler reads the changed values
     // through the accessors and draws, as it does for the sheet's Apply button.
-    const bool sheet = viewer.HasModelSheet();
+    const bool sheet = probe.HasModelSheet();
     std::vector<double> applies;
     for (int i = 0; i < 40; ++i) {
         if (sheet) {
             const MODELCOLOR diffuse = {static_cast<short>(150 + i * 2), 200, 180};
             const MODELCOLOR back = {static_cast<short>(100 + i), 140, 200};
-            _SetLight_Diffuse_(viewer.ModelSheet(), &diffuse);
-            _SetBackColor_(viewer.ModelSheet(), &back);
+            _SetLight_Diffuse_(probe.ModelSheet(), &diffuse);
+            _SetBackColor_(probe.ModelSheet(), &back);
         }
         SendMessageW(viewer.Window(), WM_MODEL_APPLY, MCF_LIGHT_DIFFUSE | MCF_BACK_COLOR, 0);
-        applies.push_back(viewer.LastApplyMs());
+        applies.push_back(probe.LastApplyMs());
     }
     std::sort(applies.begin(), applies.end());
     line("terrainview_apply_to_frame: median %.1f ms (fastest %.1f, slowest %.1f over %zu WM_MODEL_APPLY%s)",
@@ -323,6 +326,7 @@ int RunBenchmark(TerrainViewer& viewer, const std::wstring& figuresFile)
 
 int RunCrackCheck(TerrainViewer& viewer, bool ownGrid)
 {
+    tour::Probe probe(viewer);
     Pump(300);
     if (!ownGrid) {
         const std::wstring path = WriteTestTile(L"N46E008.hgt", kHgtSide3);
@@ -339,18 +343,18 @@ int RunCrackCheck(TerrainViewer& viewer, bool ownGrid)
     for (float factor : {1.0f, 10.0f}) {
         viewer.SetExaggeration(factor);
         for (bool checkerboard : {false, true}) {
-            viewer.Scene().SetLevelPattern(checkerboard ? CheckerboardLevels : nullptr);
+            probe.Scene().SetLevelPattern(checkerboard ? CheckerboardLevels : nullptr);
             size_t inside = 0;
             LodSelection drawn;
             const size_t holes = BackgroundInsideFootprint(viewer, &inside, &drawn);
-            viewer.Scene().SetLevelPattern(nullptr);
+            probe.Scene().SetLevelPattern(nullptr);
             std::wstring levels;
-            for (int k = 0; k < viewer.Lod().levels; ++k)
+            for (int k = 0; k < probe.Lod().levels; ++k)
                 levels += Format(L" %d", static_cast<int>(std::count(drawn.level.begin(), drawn.level.end(), k)));
             const bool ok = holes == 0 && inside >= 10000 && !drawn.level.empty();
             TourLog(Format(L"裂缝检查 %dx%d 网格 (每 %d 个采样取 1), 垂直 x%g, %ls: 各级地块数%ls, 三角形 %zu; 地形范围内 %zu "
                            L"个像素, 其中背景色 %zu 个 -> %ls",
-                           viewer.Mesh().cols, viewer.Mesh().rows, viewer.Mesh().step, static_cast<double>(factor),
+                           probe.Mesh().cols, probe.Mesh().rows, probe.Mesh().step, static_cast<double>(factor),
                            checkerboard ? L"最细与最粗相间" : L"按距离分级", levels.c_str(), drawn.triangles, inside,
                            holes, ok ? L"通过" : L"未通过"));
             failures += ok ? 0 : 1;

@@ -21,15 +21,13 @@
 
 // Private messages of the main window (WM_APP range: WM_USER numbers belong to the library).
 const UINT WM_VIEWER_START = WM_APP + 1;      // runs the tour or the benchmark once the window is up
-const UINT WM_VIEWER_SNAPSHOT = WM_APP + 2;   // lParam: ViewerSnapshot*; sent by the tour's driver
 
 // The host's record as the renderer's layers: its first 1 to 256 layers, colours in 8 bits.
 std::vector<ColorLayer> TerrainLayersOf(const HeightColorInfo& record);
 
-struct ViewerSnapshot {
-    std::wstring path;    // PNG of the whole main window, the terrain rendered anew
-    bool written = false;
-};
+namespace tour {
+class Probe;
+}
 
 class TerrainViewer {
 public:
@@ -64,11 +62,6 @@ public:
     // Takes the grid's coordinates as degrees (true) or as metres on a plane.
     void SetGeographic(bool geographic);
     bool Geographic() const { return geographic_; }
-    const GroundScale& Ground() const { return ground_; }
-    const TerrainMesh& Mesh() const { return mesh_; }
-    const TerrainLod& Lod() const { return lod_; }
-    const HeightColorInfo& Layering() const { return layering_; }
-    GlScene& Scene() { return scene_; }
     // Back to the host's start-up layers (sea level on a layer boundary) for the current grid
     // and each grid opened after, until the user confirms layers of their own.
     void UseStartLayers();
@@ -98,32 +91,13 @@ public:
     // The host's colour-table folder (<host directory>\HeightLut); empty when the host has none.
     static std::string TableFolder();
 
-    // ---- for the tour and the benchmark ----
+    // ---- for the tour and the benchmark (what they read inside: tour::Probe) ----
     HWND Window() const { return hwnd_; }
-    bool HasModelSheet() const { return sheet_ != nullptr; }
-    HMODELSHEET ModelSheet() const { return sheet_; }
-    const SceneLook& Look() const { return look_; }
-    OrbitCamera& Camera() { return camera_; }
     void ResetView();
     // The graticule over the surface, drawn in the model sheet's line colour.
     void SetGridLines(bool on);
     // Renders and shows a frame at once; returns the milliseconds it took (glFinish included).
     double RenderNow();
-    // The view's rectangle in OpenGL window coordinates (bottom-left origin).
-    void ViewRect(int* x, int* y, int* w, int* h) const;
-    // Renders the view anew (mode Flat or Shaded) into the back buffer and reads it (RGBA,
-    // bottom row first), without showing it.
-    void RenderOffscreen(RenderMode mode, std::vector<uint8_t>* rgba, int* w, int* h);
-    // The distinct colours of the current layers.
-    std::vector<Rgb8> LayerPalette() const;
-    // Writes a PNG of the whole main window with the terrain rendered anew.
-    bool SaveWindowPicture(const std::wstring& path);
-    // Milliseconds from the arrival of the last WM_MODEL_APPLY to its frame on screen.
-    double LastApplyMs() const { return lastApplyMs_; }
-    unsigned LastApplyMask() const { return lastApplyMask_; }
-    int ApplyCount() const { return applyCount_; }
-    const std::wstring& ProgramDir() const { return programDir_; }
-    const std::wstring& RecordingPath() const { return recordingPath_; }
     // Reports to the user: a message box, or the tour's log when the tour runs.
     void Warn(const std::wstring& text);
     void SetLogger(void (*log)(const std::wstring&)) { log_ = log; }
@@ -131,6 +105,8 @@ public:
     void SetStartAction(std::function<int(TerrainViewer&)> action) { startAction_ = std::move(action); }
 
 private:
+    friend class tour::Probe;
+
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void OnCommand(int id);
@@ -147,6 +123,8 @@ private:
     void Recolour();
     void UpdateStatus();
     void Layout();
+    // The view's rectangle in OpenGL window coordinates (bottom-left origin).
+    void ViewRect(int* x, int* y, int* w, int* h) const;
     bool LoadBitmapTexture(const std::wstring& path, std::wstring* error);
     bool ChooseImageFile();
     // Runs a library call that shows a modal window, with the main window disabled as an

@@ -85,11 +85,6 @@ LRESULT TerrainViewer::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         exitCode_ = startAction_ ? startAction_(*this) : 0;
         DestroyWindow(hwnd_);
         return 0;
-    case WM_VIEWER_SNAPSHOT: {
-        ViewerSnapshot* s = reinterpret_cast<ViewerSnapshot*>(lp);
-        s->written = SaveWindowPicture(s->path);
-        return 0;
-    }
     case WM_CLOSE:
         if (inModal_)
             return 0;   // a library dialog is still up

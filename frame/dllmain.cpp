@@ -2,12 +2,14 @@
 #include <windows.h>
 
 #include "afx/afxwin.h"
+#include "frame/readablefont.h"
 #include "frame/runtime.h"
 
-// The library's application object: nothing of its own to initialise.
+// The library's application object. It installs the library's choice of face for its Chinese
+// texts as the framework's readable-font hook, before any dialog can run.
 class CDialogLibApp : public CWinApp {
 public:
-    CDialogLibApp() : CWinApp(nullptr) {}
+    CDialogLibApp() : CWinApp(nullptr) { AfxSetReadableFontHook(&UseReadableFont); }
 };
 
 CDialogLibApp theApp;
@@ -43,7 +45,7 @@ static BOOL OnDllEvent(HINSTANCE hInstance, DWORD reason)
             AFX_MANAGE_STATE(AfxGetStaticModuleState());
             theApp.ExitInstance();
             AfxUnlockTempMaps();
-            AfxFreeReadableFonts();
+            FreeReadableFonts();
         }
         // A host that loads and unloads the library again and again: nothing the load took stays
         // behind (TLS and fiber-local slots, the module state's mapping, the runtime's reserve).

@@ -12,15 +12,16 @@ namespace tour {
 View TakeView(TerrainViewer& viewer)
 {
     View v;
-    viewer.RenderOffscreen(RenderMode::Flat, &v.flat, &v.w, &v.h);
-    viewer.RenderOffscreen(RenderMode::Shaded, &v.shaded, &v.w, &v.h);
+    Probe probe(viewer);
+    probe.RenderOffscreen(RenderMode::Flat, &v.flat, &v.w, &v.h);
+    probe.RenderOffscreen(RenderMode::Shaded, &v.shaded, &v.w, &v.h);
     viewer.RenderNow();
     return v;
 }
 
 bool CheckLayering(TerrainViewer& viewer, const View& before, const View& after, const wchar_t* what)
 {
-    const PaletteMatch m = MatchPalette(after.flat.data(), after.w, after.h, kFlatBackground, viewer.LayerPalette(), 2);
+    const PaletteMatch m = MatchPalette(after.flat.data(), after.w, after.h, kFlatBackground, Probe(viewer).LayerPalette(), 2);
     size_t covered = 0;
     const size_t changed = before.w == after.w && before.h == after.h
                                ? CountChangedPixels(before.flat.data(), after.flat.data(), after.w, after.h,
@@ -63,7 +64,7 @@ float ReliefInFrame(const TerrainMesh& mesh)
 
 void Tour::Picture(const wchar_t* name)
 {
-    if (viewer.SaveWindowPicture(Path(name)))
+    if (probe.SaveWindowPicture(Path(name)))
         TourLog(Format(L"  图片 %ls.png", name));
     else
         Failure(std::wstring(L"无法保存图片 ") + name);

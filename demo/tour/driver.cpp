@@ -131,11 +131,12 @@ void Driver::Shot(HWND hwnd, const wchar_t* name)
 
 void Driver::ViewShot(const wchar_t* name)
 {
-    auto request = std::make_unique<ViewerSnapshot>();
-    request->path = dir_ + L"\\" + name + L".png";
-    c.Send(main_, WM_VIEWER_SNAPSHOT, 0, reinterpret_cast<LPARAM>(request.get()), "a picture of the view",
-           [&] { request.release(); });
-    if (!request->written)
+    // Rendered and written by the user-interface thread; the flag outlives a call abandoned there.
+    auto written = std::make_shared<bool>(false);
+    TerrainViewer* viewer = viewer_;
+    const std::wstring path = dir_ + L"\\" + name + L".png";
+    c.RunOnUi([viewer, path, written] { *written = Probe(*viewer).SaveWindowPicture(path); });
+    if (!*written)
         Fail(std::wstring(L"无法保存图片 ") + name);
     TourLog(Format(L"  图片 %ls.png", name));
 }
@@ -148,9 +149,9 @@ ModalRun RunModal(TerrainViewer& viewer, const std::wstring& dir, const std::fun
     auto sawWindow = std::make_shared<bool>(false);
     ui::Script s;
     s.SetTimeout(timeoutMs);
-    const HWND main = viewer.Window();
-    s.Step("tour", [script, main, dir, sawWindow](ui::Ctx& c) {
-        Driver d(c, main, dir, sawWindow.get());
+    TerrainViewer* shown = &viewer;  // the program's own window object: it outlives every script
+    s.Step("tour", [script, shown, dir, sawWindow](ui::Ctx& c) {
+        Driver d(c, *shown, dir, sawWindow.get());
         script(d);
     });
     ModalRun run;

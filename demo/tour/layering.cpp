@@ -89,7 +89,7 @@ void Tour::HeightColorCustom()
     View after;
     if (!ViewAfter(run, L"_SetHeightColorDlg", IDOK, L"对话框没有以确定结束", L"tour_07_viewer_custom", &after))
         return;
-    const std::vector<Rgb8> palette = viewer.LayerPalette();
+    const std::vector<Rgb8> palette = probe.LayerPalette();
     std::wstring colours;
     for (const Rgb8& c : palette)
         colours += Format(L" (%d,%d,%d)", c.r, c.g, c.b);

@@ -15,12 +15,12 @@ namespace tour {
 void Tour::ModelSheet()
 {
     TourLog(L"[模型参数设置] 光源、材质、雾");
-    if (!viewer.HasModelSheet()) {
+    if (!probe.HasModelSheet()) {
         TourLog(L"  _CreateModelDialog 没有给出模型参数表: 尚未完成, 跳过。");
         ++notDone;
         return;
     }
-    const int appliesBefore = viewer.ApplyCount();
+    const int appliesBefore = probe.ApplyCount();
     const ModalRun run = RunModal(viewer, dir, [](Driver& d) {
         HWND sheet = d.WaitDialog(kCaptionModelSheet);
         if (!sheet)
@@ -62,18 +62,18 @@ void Tour::ModelSheet()
     }, [&] { return viewer.EditModelParameters() ? 1 : 0; });
     if (!Ran(run, L"_ShowModelDialog"))
         return;
-    const SceneLook& look = viewer.Look();
-    TourLog(Format(L"  WM_MODEL_APPLY %d 次, 最后一次 0x%04X, 重绘 %.1f 毫秒", viewer.ApplyCount() - appliesBefore,
-                   viewer.LastApplyMask(), viewer.LastApplyMs()));
+    const SceneLook& look = probe.Look();
+    TourLog(Format(L"  WM_MODEL_APPLY %d 次, 最后一次 0x%04X, 重绘 %.1f 毫秒", probe.ApplyCount() - appliesBefore,
+                   probe.LastApplyMask(), probe.LastApplyMs()));
     TourLog(Format(L"  漫反射光 (%d,%d,%d) 背景色 (%d,%d,%d) 镜面指数 %d 材质模式 %d 雾 (%d,%d,%d) 浓度 %.2f",
                    look.lightDiffuse.r, look.lightDiffuse.g, look.lightDiffuse.b, look.backColor.r,
                    look.backColor.g, look.backColor.b, look.shininess, look.matMode, look.fogColor.r,
                    look.fogColor.g, look.fogColor.b, look.fogDensity));
-    if (viewer.ApplyCount() - appliesBefore < 2)
+    if (probe.ApplyCount() - appliesBefore < 2)
         Failure(L"应用按钮没有两次通知宿主");
     const unsigned wanted = MCF_MAT_SPECULAR | MCF_MAT_SHININESS | MCF_FOG_COLOR | MCF_FOG_DENSITY;
-    if ((viewer.LastApplyMask() & wanted) != wanted)
-        Failure(Format(L"第二次应用的变化位 0x%04X 缺少 0x%04X", viewer.LastApplyMask(), wanted));
+    if ((probe.LastApplyMask() & wanted) != wanted)
+        Failure(Format(L"第二次应用的变化位 0x%04X 缺少 0x%04X", probe.LastApplyMask(), wanted));
     // The sky of the view is the background colour the sheet applied.
     View view = TakeView(viewer);
     const uint8_t* sky = &view.shaded[(static_cast<size_t>(view.h - 2) * view.w + 2) * 4];
@@ -90,7 +90,7 @@ void Tour::ViewControls()
 {
     TourLog(L"[视图] 滚轮拉近, 拖动旋转, 显示网格线");
     HWND w = viewer.Window();
-    const OrbitCamera before = viewer.Camera();
+    const OrbitCamera before = probe.Camera();
     SendMessageW(w, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(480, 360));
     SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 300));
     SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(330, 310));
@@ -98,7 +98,7 @@ void Tour::ViewControls()
     SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(360, 320));
     SendMessageW(w, WM_COMMAND, MAKEWPARAM(IDM_WIRE, 0), 0);
     Pump(200);
-    const OrbitCamera& after = viewer.Camera();
+    const OrbitCamera& after = probe.Camera();
     const bool ok = after.distance < before.distance && std::fabs(after.yaw - before.yaw - 24.0f) < 0.01f &&
                     std::fabs(after.pitch - before.pitch - 6.0f) < 0.01f;
     TourLog(Format(L"  视角: 方位 %.1f -> %.1f, 俯仰 %.1f -> %.1f, 距离 %.2f -> %.2f -> %ls", before.yaw, after.yaw,
@@ -113,11 +113,11 @@ void Tour::ViewControls()
 // handed to the host as the sheet's Apply does.
 void Tour::StartupSky()
 {
-    if (!viewer.HasModelSheet())
+    if (!probe.HasModelSheet())
         return;
     const SceneLook start;
-    _SetBackColor_(viewer.ModelSheet(), &start.backColor);
-    _SetFogDensity_(viewer.ModelSheet(), start.fogDensity);
+    _SetBackColor_(probe.ModelSheet(), &start.backColor);
+    _SetFogDensity_(probe.ModelSheet(), start.fogDensity);
     SendMessageW(viewer.Window(), WM_MODEL_APPLY, MCF_BACK_COLOR | MCF_FOG_DENSITY, 0);
 }
 

@@ -58,7 +58,7 @@ void Tour::RampImportExport()
     }, [&] { return viewer.ImportRamp() ? 1 : 0; });
     if (!Ran(run, L"导入色带"))
         return;
-    const HeightColorInfo& rec = viewer.Layering();
+    const HeightColorInfo& rec = probe.Layering();
     TourLog(Format(L"  导入 %d 层, %.1f - %.1f, %ls", rec.nLayers, rec.fLimit[0][0],
                    rec.fLimit[rec.nLayers > 0 ? rec.nLayers - 1 : 0][1],
                    rec.szName[0] ? L"色表分层" : L"自定义分层 (色表名为空)"));
@@ -79,7 +79,7 @@ void Tour::RampImportExport()
     if (_ReadColorTable(name, table, &count) != 1 || count != OROSCAPE_MAX_LAYERS) {
         Failure(L"色表 tour_srtm_sample 没有保存为 256 层");
     } else {
-        const float lo = viewer.Mesh().lowest, hi = viewer.Mesh().highest;
+        const float lo = probe.Mesh().lowest, hi = probe.Mesh().highest;
         const std::vector<ColorLayer> layers = TerrainLayersOf(rec);
         int largest = 0;
         for (int i = 0; i < count; ++i) {
@@ -109,7 +109,7 @@ void Tour::RampImportExport()
         d.Shot(dlg, L"tour_21_ramp_layers");
         d.c.Click(d.c.Item(dlg, IDCANCEL));
     }, [&] { return viewer.EditHeightColors(); });
-    if (Ran(layersRun, L"_SetHeightColorDlg") && viewer.Layering().nLayers != imported)
+    if (Ran(layersRun, L"_SetHeightColorDlg") && probe.Layering().nLayers != imported)
         Failure(L"取消后分层没有保持导入的分层");
 
     // Out as a GMT palette, through the save box's filter, and read back.
@@ -149,7 +149,7 @@ void Tour::RampImportExport()
     if (out.result != 1 || !ramps::DecodeText(bytes, &text, &report) ||
         !ramps::ReadRamp(ramps::Format::Cpt, text, false, &back, &report))
         return Failure(L"导出的 GMT 调色板无法读回: " + std::wstring(report.error.begin(), report.error.end()));
-    const HeightColorInfo& now = viewer.Layering();
+    const HeightColorInfo& now = probe.Layering();
     int wrong = 0;
     for (int i = 0; i < now.nLayers; ++i) {
         ramps::Rgba c;

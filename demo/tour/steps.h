@@ -1,10 +1,11 @@
 // The tour's parts: its log, its driver (the shared UI driver of support/ with the tour's own
 // actions), its checks on the view, and its steps, one file per group.
-//   tour::ModalRun, tour::Driver, tour::RunModal, tour::View, tour::Tour.
+//   tour::ModalRun, tour::Driver, tour::RunModal, tour::View, tour::Tour (tour::Probe: probe.h).
 //
 //   log.cpp        tour_log.txt and TourLog
 //   driver.cpp     the library call on this thread, its script on a driver thread (support/uidriver.h)
 //   checks.cpp     pictures of the view, the checks every step ends with
+//   probe.cpp      what the tour and the benchmark read inside the viewer (probe.h)
 //   layering.cpp   高程分层设色: a table, then custom layers
 //   model.cpp      模型参数设置 and the view's own controls
 //   texture.cpp    选择纹理文件, 纹理参数设置
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "demo/tour.h"
+#include "demo/tour/probe.h"
 #include "demo/viewer.h"
 #include "support/uidriver.h"
 
@@ -48,8 +50,8 @@ struct ModalRun {
 // pictures into the tour's folder, the few actions the tour makes its own way. Driver thread.
 class Driver {
 public:
-    Driver(ui::Ctx& ctx, HWND main, const std::wstring& dir, bool* sawWindow)
-        : c(ctx), main_(main), dir_(dir), sawWindow_(sawWindow) {}
+    Driver(ui::Ctx& ctx, TerrainViewer& viewer, const std::wstring& dir, bool* sawWindow)
+        : c(ctx), viewer_(&viewer), dir_(dir), sawWindow_(sawWindow) {}
 
     ui::Ctx& c;   // finding, reading, typing, clicking (fails the script on a fault)
 
@@ -72,7 +74,7 @@ public:
     [[noreturn]] void Fail(const std::wstring& what);
 
 private:
-    HWND main_;
+    TerrainViewer* viewer_;   // touched on the user-interface thread only (Ctx::RunOnUi)
     std::wstring dir_;
     bool* sawWindow_;
 };
@@ -110,6 +112,7 @@ struct Tour {
     std::wstring coastPath;        // the elevation steps' grid
     float reliefAtTrueScale = 0.0f;
     View coastView;
+    Probe probe{viewer};           // what the steps read inside the viewer
 
     // checks.cpp
     std::wstring Path(const wchar_t* name) const { return dir + L"\\" + name + L".png"; }

@@ -81,8 +81,8 @@ void Tour::DemSeaLevel()
     if (!viewer.OpenGrid(coastPath))
         return Failure(L"无法打开 " + coastPath);
     Pump(200);
-    const TerrainMesh& mesh = viewer.Mesh();
-    const GroundScale& ground = viewer.Ground();
+    const TerrainMesh& mesh = probe.Mesh();
+    const GroundScale& ground = probe.Ground();
     // True scale: 12 x 9 km on the ground, the relief in the same units as the ground.
     const float relief = ReliefInFrame(mesh);
     const float expected = (mesh.highest - mesh.lowest) / 12000.0f * 2.0f;
@@ -95,7 +95,7 @@ void Tour::DemSeaLevel()
     if (!scaleOk)
         Failure(L"海岸没有以真实比例显示");
     // Sea level is a layer boundary; the layers below it are blue, those above land colours.
-    const HeightColorInfo& layering = viewer.Layering();
+    const HeightColorInfo& layering = probe.Layering();
     std::vector<Rgb8> water, land;
     bool boundary = false, blue = true;
     for (int i = 0; i < layering.nLayers; ++i) {
@@ -111,7 +111,7 @@ void Tour::DemSeaLevel()
     // What the view shows: the sea in water colours, the land in land colours.
     std::vector<uint8_t> flat;
     int fw = 0, fh = 0;
-    viewer.RenderOffscreen(RenderMode::Flat, &flat, &fw, &fh);
+    probe.RenderOffscreen(RenderMode::Flat, &flat, &fw, &fh);
     viewer.RenderNow();
     const PaletteMatch sea = MatchPalette(flat.data(), fw, fh, kFlatBackground, water, 2);
     const PaletteMatch dry = MatchPalette(flat.data(), fw, fh, kFlatBackground, land, 2);
@@ -139,7 +139,7 @@ void Tour::DemExaggerated()
     }
     SendMessageW(viewer.Window(), WM_COMMAND, MAKEWPARAM(IDM_EXAGGERATE_5, 0), 0);
     Pump(200);
-    const float relief = ReliefInFrame(viewer.Mesh());
+    const float relief = ReliefInFrame(probe.Mesh());
     const View after = TakeView(viewer);
     const double changed = ChangedShare(coastView, after);
     const bool ok = viewer.Exaggeration() == 5.0f && std::fabs(relief - 5.0f * reliefAtTrueScale) < relief * 0.01f &&

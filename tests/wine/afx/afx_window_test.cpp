@@ -274,7 +274,7 @@ const AssertCase kAssertCases[] = {
          d.m_exchange = [&d](CDataExchange* pDX) { DDX_Text(pDX, kNoSuchId, d.m_fValue); };
          d.UpdateData(TRUE);
      }},
-    {"DDX_Control on a control another object routes", "afxwin.cpp",
+    {"DDX_Control on a control another object routes", "afxwnd.cpp",
      [](CAssertDlg& d) {
          CWnd first, second;
          ASSERT_TRUE(first.SubclassDlgItem(IDC_THRESHOLD_VALUE, &d));
@@ -291,12 +291,12 @@ const AssertCase kAssertCases[] = {
          d.UpdateData(TRUE);
          control.UnsubclassWindow();
      }},
-    {"SubclassDlgItem with an id the parent lacks", "afxwin.cpp",
+    {"SubclassDlgItem with an id the parent lacks", "afxwnd.cpp",
      [](CAssertDlg& d) {
          CWnd control;
          EXPECT_FALSE(control.SubclassDlgItem(kNoSuchId, &d));
      }},
-    {"DoModal of a dialog that runs", "afxwin.cpp", [](CAssertDlg& d) { EXPECT_EQ(d.DoModal(), -1); }},
+    {"DoModal of a dialog that runs", "afxdlg.cpp", [](CAssertDlg& d) { EXPECT_EQ(d.DoModal(), -1); }},
     {"DoModal of a sheet that has a window", "afxsheet.cpp",
      [](CAssertDlg& d) {
          CPropertyPage page(IDD_FOG_PAGE);

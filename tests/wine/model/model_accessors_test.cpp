@@ -1,12 +1,20 @@
 // The model sheet's life and its 26 accessors as a host calls them through
 // the real DLL: defaults, values kept as given, the mode's sign, distinct
-// storage for every value, deletion, and refused null pointers.
+// storage for every value, deletion, and refused null pointers; and the page templates the DLL
+// holds against the control ids the pages' code drives.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
 #include <malloc.h>
 #include <string.h>
 
+#include <map>
+
+#include "dlgtemplate.h"
+#include "model/modelvalues.h"
 #include "model_support.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -199,6 +207,59 @@ TEST(ModelSheetLife, NullPointersAreRefused)
     EXPECT_EQ(0, _SetBackColor_(s, nullptr));
     EXPECT_EQ(0, _GetMaterial_Shininess_(s, nullptr));
     EXPECT_EQ(1, _DeleteModelDialog(&s));
+}
+
+// Every control a page's colour rows name is in that page's template, of the class the code
+// drives it as, and each spin comes right after its edit in the template, so that UDS_AUTOBUDDY
+// makes that edit its buddy (a spin placed after another channel's edit would step that one).
+TEST(ModelTemplates, RowControlsAreInTheirPageWithTheirClassAndEachSpinBuddiesItsEdit)
+{
+    struct Page {
+        const char* name;
+        UINT templateId;
+        const model::ColorRowIds* rows;
+        int count;
+    };
+    const Page pages[] = {
+        {"light", IDD_LIGHT_PAGE, model::kLightRows, model::kLightRowCount},
+        {"material", IDD_MATERIAL_PAGE, model::kMaterialRows, model::kMaterialRowCount},
+        {"fog", IDD_FOG_PAGE, model::kFogRows, model::kFogRowCount},
+    };
+    HMODULE dll = GetModuleHandleW(L"Oroscape.dll");
+    ASSERT_NE(dll, nullptr);
+    for (const Page& page : pages) {
+        SCOPED_TRACE(page.name);
+        const std::vector<test::DialogItem> items = test::ReadDialogTemplate(dll, page.templateId);
+        ASSERT_FALSE(items.empty());
+        std::map<unsigned, size_t> at;
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (items[i].id != 0xFFFF && items[i].id != 0xFFFFFFFF)  // the labels share IDC_STATIC
+                EXPECT_TRUE(at.emplace(items[i].id, i).second) << "id " << items[i].id << " twice";
+        }
+        const auto expectControl = [&](unsigned id, const wchar_t* className) -> size_t {
+            auto found = at.find(id);
+            if (found == at.end()) {
+                ADD_FAILURE() << "no control " << id;
+                return items.size();
+            }
+            // Class names are matched without regard to case (windres writes them in capitals).
+            EXPECT_EQ(0, lstrcmpiW(items[found->second].className.c_str(), className))
+                << "control " << id << " is a " << ui::Narrow(items[found->second].className);
+            return found->second;
+        };
+        for (int r = 0; r < page.count; ++r) {
+            const model::ColorRowIds& row = page.rows[r];
+            for (int c = 0; c < 3; ++c) {
+                const size_t edit = expectControl(row.edit[c], L"Edit");
+                const size_t spin = expectControl(row.spin[c], UPDOWN_CLASSW);
+                if (spin < items.size()) {
+                    EXPECT_TRUE(items[spin].style & UDS_AUTOBUDDY) << "spin " << row.spin[c];
+                    EXPECT_EQ(spin, edit + 1) << "spin " << row.spin[c] << " follows edit " << row.edit[c];
+                }
+            }
+            expectControl(row.swatch, L"Static");
+        }
+    }
 }
 
 }  // namespace

@@ -13,33 +13,7 @@ using namespace modeltest;
 
 const uint32_t kBlack = ui::Rgb(0, 0, 0);
 
-class ModelPages : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(1, _CreateModelDialog(host.Object(), &sheet));
-        host.Watch(sheet);
-    }
-    void TearDown() override { _DeleteModelDialog(&sheet); }
-
-    short Show(ui::Script& s)
-    {
-        short result = s.Run([&] { return _ShowModelDialog(sheet); });
-        EXPECT_TRUE(s.Succeeded());
-        return result;
-    }
-    // A value read on the UI thread while the sheet is open.
-    ModelValues ValuesNow(ui::Ctx& c)
-    {
-        ModelValues v;
-        c.RunOnUi([&] { v = ReadValues(sheet); });
-        return v;
-    }
-
-    HostWindow host;
-    LaterText later;
-    HMODELSHEET sheet = nullptr;
-};
+class ModelPages : public SheetTest {};
 
 TEST_F(ModelPages, BackgroundRedRecoloursItsSwatchAndSetsItsBit)
 {

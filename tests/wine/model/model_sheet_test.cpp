@@ -13,26 +13,7 @@ namespace {
 
 using namespace modeltest;
 
-class ModelSheet : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(1, _CreateModelDialog(host.Object(), &sheet));
-        host.Watch(sheet);
-    }
-    void TearDown() override { _DeleteModelDialog(&sheet); }
-
-    short Show(ui::Script& s)
-    {
-        short result = s.Run([&] { return _ShowModelDialog(sheet); });
-        EXPECT_TRUE(s.Succeeded());
-        return result;
-    }
-
-    HostWindow host;
-    LaterText later;
-    HMODELSHEET sheet = nullptr;
-};
+class ModelSheet : public SheetTest {};
 
 TEST_F(ModelSheet, TabsInOrderLightPageFirstOkSendsNothing)
 {

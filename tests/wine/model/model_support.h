@@ -2,9 +2,11 @@
 // and reads the values inside its handler, a snapshot of all values through the
 // Get accessors, text set on the UI thread without waiting (for edits that
 // bring up a prompt), and the sheet's tabs, pages, swatches and prompts.
-//   ModelValues / ReadValues / WriteValues, HostWindow, LaterText, sheet helpers
+//   ModelValues / ReadValues / WriteValues, HostWindow, LaterText, SheetTest, sheet helpers
 #pragma once
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <mutex>
 #include <string>
@@ -89,6 +91,36 @@ private:
     HWND helper_ = nullptr;
     std::mutex lock_;
     std::vector<std::wstring> texts_;
+};
+
+// A sheet of the DLL's made for a hidden host window that watches it, deleted at the end; Show runs
+// it with a script and expects the script to have succeeded. ValuesNow reads every value on the UI
+// thread while the sheet is open.
+class SheetTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(1, _CreateModelDialog(host.Object(), &sheet));
+        host.Watch(sheet);
+    }
+    void TearDown() override { _DeleteModelDialog(&sheet); }
+
+    short Show(ui::Script& s)
+    {
+        short result = s.Run([&] { return _ShowModelDialog(sheet); });
+        EXPECT_TRUE(s.Succeeded());
+        return result;
+    }
+    ModelValues ValuesNow(ui::Ctx& c)
+    {
+        ModelValues v;
+        c.RunOnUi([&] { v = ReadValues(sheet); });
+        return v;
+    }
+
+    HostWindow host;
+    LaterText later;
+    HMODELSHEET sheet = nullptr;
 };
 
 // ---- the sheet as a user sees it (driver thread) ----

@@ -1,10 +1,12 @@
 // _SetTexParamDlg as a host calls it, under Wine with the real OpenGL driver:
 // the format list the driver allows, the descriptions, the band lists of ENVI
-// images read through RimBase.dll, and what OK and Cancel hand back.
+// images read through RimBase.dll, and what OK and Cancel hand back; the format table against the
+// public header and the DLL's strings.
 #include <algorithm>
 
 #include "test_hostdir.h"
 #include "texparam_support.h"
+#include "texture/texformats.h"
 
 namespace {
 
@@ -96,6 +98,35 @@ TEST(TexParamFormats, DescriptionFollowsTheChosenFormatAndOkReturnsItsCode)
     EXPECT_EQ(o.red, 2);
     EXPECT_EQ(o.green, 1);
     EXPECT_EQ(o.blue, 0);
+}
+
+// Each format is listed under the name the public header gives its code (TEXFMT_<name>), and its
+// description is a string of the DLL's own.
+TEST(TexParamFormats, NamesAreThePublicHeadersAndDescriptionsAreStringsOfTheLibrary)
+{
+#define PUBLIC_FORMAT(name) {TEXFMT_##name, #name}
+    const struct {
+        int code;
+        const char* name;
+    } published[] = {
+        PUBLIC_FORMAT(RGB8),           PUBLIC_FORMAT(R5G6B5),         PUBLIC_FORMAT(A1_RGB5),
+        PUBLIC_FORMAT(RGB5_A1),        PUBLIC_FORMAT(RGBA8),          PUBLIC_FORMAT(BGRA8),
+        PUBLIC_FORMAT(RGB_ARB),        PUBLIC_FORMAT(RGBA_ARB),       PUBLIC_FORMAT(RGB_S3TC_DXT1),
+        PUBLIC_FORMAT(RGBA_S3TC_DXT1), PUBLIC_FORMAT(RGBA_S3TC_DXT3), PUBLIC_FORMAT(RGBA_S3TC_DXT5),
+    };
+#undef PUBLIC_FORMAT
+    ASSERT_EQ(std::size(published), static_cast<size_t>(kTexFormatCount));
+    HMODULE dll = GetModuleHandleW(L"Oroscape.dll");
+    ASSERT_NE(dll, nullptr);
+    for (const auto& format : published) {
+        SCOPED_TRACE(format.name);
+        const TexFormat* row = FindTexFormatByCode(format.code);
+        ASSERT_NE(row, nullptr);
+        EXPECT_STREQ(row->name, format.name);
+        const wchar_t* text = nullptr;
+        const int length = LoadStringW(dll, row->descId, reinterpret_cast<wchar_t*>(&text), 0);
+        EXPECT_GT(length, 0) << "string " << row->descId;
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,311 @@
+// Windows: permanent and temporary window objects, the layer's window procedure.
+#include "afx/afxwin.h"
+#include "afx/afxcenter.h"
+#include "afx/afxdd.h"
+
+#include <unordered_map>
+
+IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+
+namespace {
+
+// The window property that holds a window's permanent object.
+const wchar_t kObjectProp[] = L"OroscapeAfxWnd";
+
+// Temporary objects of the calling thread, per module.
+struct TempMap {
+    std::unordered_map<HWND, CWnd*> windows;
+};
+
+TempMap* ThreadTempMap(bool create)
+{
+    TempMap* map = static_cast<TempMap*>(AfxGetThreadValue(AFX_THREAD_TEMP_MAP));
+    if (map == nullptr && create) {
+        map = new TempMap;
+        if (!AfxSetThreadValue(AFX_THREAD_TEMP_MAP, map)) {
+            delete map;
+            return nullptr;
+        }
+    }
+    return map;
+}
+
+}  // namespace
+
+void AfxUnlockTempMaps()
+{
+    TempMap* map = ThreadTempMap(false);
+    if (map == nullptr)
+        return;
+    for (auto& entry : map->windows) {
+        entry.second->m_hWnd = nullptr;
+        delete entry.second;
+    }
+    delete map;
+    AfxSetThreadValue(AFX_THREAD_TEMP_MAP, nullptr);
+}
+
+CWnd::~CWnd()
+{
+    // A permanent object that still has its window lets go of it; the window
+    // stays (its owner destroys it) but no longer reaches this object.
+    if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this) {
+        if (m_pfnSuper)
+            UnsubclassWindow();
+        else
+            Detach();
+    }
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    if (hWnd == nullptr)
+        return nullptr;
+    return static_cast<CWnd*>(::GetPropW(hWnd, kObjectProp));
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd)
+{
+    if (hWnd == nullptr)
+        return nullptr;
+    if (CWnd* permanent = FromHandlePermanent(hWnd))
+        return permanent;
+    TempMap* map = ThreadTempMap(true);
+    if (map == nullptr)
+        return nullptr;
+    CWnd*& temp = map->windows[hWnd];
+    if (temp == nullptr) {
+        temp = new CWnd;
+        temp->m_hWnd = hWnd;
+    }
+    return temp;
+}
+
+BOOL CWnd::Attach(HWND hWnd)
+{
+    if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
+        return FALSE;
+    if (!::SetPropW(hWnd, kObjectProp, this))
+        return FALSE;
+    m_hWnd = hWnd;
+    return TRUE;
+}
+
+HWND CWnd::Detach()
+{
+    HWND hWnd = m_hWnd;
+    if (hWnd != nullptr && FromHandlePermanent(hWnd) == this)
+        ::RemovePropW(hWnd, kObjectProp);
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+    // A window to route, an object without one, a window no other object routes.
+    AFX_ASSERT(hWnd != nullptr && m_hWnd == nullptr && FromHandlePermanent(hWnd) == nullptr);
+    if (!Attach(hWnd))
+        return FALSE;
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
+{
+    HWND item = parent != nullptr ? ::GetDlgItem(parent->m_hWnd, static_cast<int>(id)) : nullptr;
+    AFX_ASSERT(item != nullptr);  // the id names a child of the parent
+    return item != nullptr && SubclassWindow(item);
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    if (m_pfnSuper != nullptr && m_hWnd != nullptr)
+        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    m_pfnSuper = nullptr;
+    return Detach();
+}
+
+CWnd* CWnd::GetDlgItem(int id) const
+{
+    return FromHandle(::GetDlgItem(m_hWnd, id));
+}
+
+CWnd* CWnd::GetParent() const
+{
+    return FromHandle(::GetParent(m_hWnd));
+}
+
+void CWnd::GetWindowText(CString& text) const
+{
+    int n = ::GetWindowTextLengthW(m_hWnd);
+    std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
+    int got = ::GetWindowTextW(m_hWnd, &buf[0], n + 1);
+    buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    text = CString(buf);
+}
+
+void CWnd::ScreenToClient(RECT* rc) const
+{
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rc), 2);
+}
+
+void CWnd::ClientToScreen(RECT* rc) const
+{
+    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(rc), 2);
+}
+
+BOOL CWnd::SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT flags)
+{
+    return ::SetWindowPos(m_hWnd, after ? after->m_hWnd : nullptr, x, y, cx, cy, flags);
+}
+
+void CWnd::CenterWindow(CWnd* alternateOwner)
+{
+    // A child centres within its parent's client area. A popup centres over its visible owner, or
+    // over the work area of the monitor that shows its owner (hidden or not) or else the active
+    // window, and stays inside that monitor's work area (see afxcenter.h).
+    RECT rcWnd;
+    ::GetWindowRect(m_hWnd, &rcWnd);
+    const int w = rcWnd.right - rcWnd.left, h = rcWnd.bottom - rcWnd.top;
+    HWND center = alternateOwner ? alternateOwner->m_hWnd : nullptr;
+    if (GetStyle() & WS_CHILD) {
+        HWND parent = ::GetParent(m_hWnd);
+        RECT rcArea;
+        ::GetClientRect(parent, &rcArea);
+        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rcWnd), 2);
+        const int x = (rcArea.left + rcArea.right) / 2 - w / 2;
+        const int y = (rcArea.top + rcArea.bottom) / 2 - h / 2;
+        ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    if (center == nullptr)
+        center = ::GetWindow(m_hWnd, GW_OWNER);
+    HWND shown = center != nullptr ? center : ::GetActiveWindow();
+    if (shown == m_hWnd)
+        shown = nullptr;
+    MONITORINFO mi;
+    mi.cbSize = sizeof mi;
+    HMONITOR monitor = ::MonitorFromWindow(shown != nullptr ? shown : m_hWnd, MONITOR_DEFAULTTONEAREST);
+    if (monitor == nullptr || !::GetMonitorInfoW(monitor, &mi))
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
+    const AfxRect work{mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
+    AfxRect over = work;
+    if (center != nullptr && ::IsWindowVisible(center) && !::IsIconic(center)) {
+        RECT rcOwner;
+        ::GetWindowRect(center, &rcOwner);
+        over = AfxRect{rcOwner.left, rcOwner.top, rcOwner.right, rcOwner.bottom};
+    }
+    const AfxPoint at = AfxCenteredPosition(w, h, over, work);
+    ::SetWindowPos(m_hWnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    return m_hWnd != nullptr && ::DestroyWindow(m_hWnd);
+}
+
+BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
+{
+    BOOL outerLockout = m_bLockoutNotify;
+    m_bLockoutNotify = TRUE;
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(&dx);
+    m_bLockoutNotify = outerLockout;
+    return dx.m_bFailed ? FALSE : TRUE;
+}
+
+LRESULT CWnd::Default()
+{
+    return DefWindowProc(m_currentMsg.message, m_currentMsg.wParam, m_currentMsg.lParam);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pfnSuper != nullptr)
+        return ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Control notifications caused by this window's own data exchange.
+    if (m_bLockoutNotify) {
+        if (message == WM_COMMAND && lParam != 0)
+            return 0;
+        if (message == WM_NOTIFY && ::IsChild(m_hWnd, reinterpret_cast<const NMHDR*>(lParam)->hwndFrom))
+            return 0;
+    }
+    CurrentMsg saved = m_currentMsg;
+    m_currentMsg = {message, wParam, lParam};
+    LRESULT result = 0;
+    if (!OnWndMsg(message, wParam, lParam, &result))
+        result = DefWindowProc(message, wParam, lParam);
+    m_currentMsg = saved;
+    return result;
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    // Owner drawing goes back to the control's own object.
+    if (message == WM_DRAWITEM || message == WM_MEASUREITEM) {
+        HWND item = nullptr;
+        if (message == WM_DRAWITEM)
+            item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem;
+        else
+            item = ::GetDlgItem(m_hWnd, static_cast<int>(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlID));
+        CWnd* child = FromHandlePermanent(item);
+        if (child != nullptr && child != this && child->OnChildNotify(message, wParam, lParam, pResult))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*)
+{
+    return FALSE;
+}
+
+LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    CWnd* wnd = FromHandlePermanent(hWnd);
+    if (wnd == nullptr)
+        return ::DefWindowProcW(hWnd, msg, wp, lp);
+    LRESULT result = 0;
+    try {
+        result = wnd->WindowProc(msg, wp, lp);
+    } catch (...) {
+        AfxEndOnFault(wnd, msg);
+    }
+    if (msg == WM_NCDESTROY) {
+        // The window is gone: the object lets go of it (it may be reused).
+        if (wnd->m_pfnSuper)
+            wnd->UnsubclassWindow();
+        else
+            wnd->Detach();
+        wnd->PostNcDestroy();
+    }
+    return result;
+}
+
+void CWnd::EndOnFault()
+{
+    // A control or plain window belongs to the dialog around it.
+    for (HWND up = ::GetParent(m_hWnd); up != nullptr; up = ::GetParent(up)) {
+        if (CWnd* owner = FromHandlePermanent(up)) {
+            owner->EndOnFault();
+            return;
+        }
+    }
+}
+
+void AfxEndOnFault(CWnd* wnd, UINT message)
+{
+    wchar_t note[96];
+    wsprintfW(note, L"Oroscape: a handler of message 0x%04X failed; its dialog is ended\n", message);
+    ::OutputDebugStringW(note);
+    if (wnd != nullptr && wnd->m_hWnd != nullptr)
+        wnd->EndOnFault();
+}
