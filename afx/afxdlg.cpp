@@ -102,14 +102,60 @@ INT_PTR CDialog::DoModal()
         return -1;
     HWND owner = GetSafeOwner(m_pParentWnd);
     EnterModal();
+    // One hook a thread, the outermost dialog's: a nested dialog's messages reach it as well,
+    // and each message is offered once.
+    HHOOK hook = nullptr;
+    if (AfxGetThreadValue(AFX_THREAD_MSG_FILTER) == nullptr) {
+        hook = ::SetWindowsHookExW(WH_MSGFILTER, &CDialog::AfxMsgFilterHook, nullptr, ::GetCurrentThreadId());
+        if (hook != nullptr && !AfxSetThreadValue(AFX_THREAD_MSG_FILTER, hook)) {
+            ::UnhookWindowsHookEx(hook);
+            hook = nullptr;
+        }
+    }
     INT_PTR result = ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), owner,
                                        &CDialog::AfxDlgProc, reinterpret_cast<LPARAM>(this));
+    if (hook != nullptr) {
+        ::UnhookWindowsHookEx(hook);
+        AfxSetThreadValue(AFX_THREAD_MSG_FILTER, nullptr);
+    }
     // The window is gone by now; make sure the object does not hold on to it.
     if (m_hWnd != nullptr)
         Detach();
     m_pfnSuper = nullptr;
     LeaveModal();
     return result;
+}
+
+LRESULT CALLBACK CDialog::AfxMsgFilterHook(int code, WPARAM wp, LPARAM lp)
+{
+    HHOOK hook = static_cast<HHOOK>(AfxGetThreadValue(AFX_THREAD_MSG_FILTER));
+    if (code == MSGF_DIALOGBOX && lp != 0) {
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());
+        if (WalkPreTranslateTree(reinterpret_cast<MSG*>(lp)))
+            return 1;
+    }
+    return ::CallNextHookEx(hook, code, wp, lp);
+}
+
+BOOL CWnd::WalkPreTranslateTree(MSG* pMsg)
+{
+    for (HWND h = pMsg->hwnd; h != nullptr;) {
+        CWnd* wnd = FromHandlePermanent(h);
+        if (wnd != nullptr) {
+            try {
+                if (wnd->PreTranslateMessage(pMsg))
+                    return TRUE;
+            } catch (...) {
+                AfxEndOnFault(wnd, pMsg->message);
+                return TRUE;
+            }
+        }
+        // Up to the top-level window and no further: an owner is another window's business.
+        if (!::IsWindow(h) || !(::GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD))
+            break;
+        h = ::GetParent(h);
+    }
+    return FALSE;
 }
 
 void CDialog::EndDialog(int nResult)

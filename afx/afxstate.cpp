@@ -134,8 +134,8 @@ DWORD SharedStateSlot()
 // The per-thread values' slots, taken when a value is first set.
 volatile LONG g_valueSlots[AFX_THREAD_VALUE_COUNT] = {
     static_cast<LONG>(TLS_OUT_OF_INDEXES), static_cast<LONG>(TLS_OUT_OF_INDEXES),
-    static_cast<LONG>(TLS_OUT_OF_INDEXES)};
-static_assert(AFX_THREAD_VALUE_COUNT == 3, "one initial entry per value");
+    static_cast<LONG>(TLS_OUT_OF_INDEXES), static_cast<LONG>(TLS_OUT_OF_INDEXES)};
+static_assert(AFX_THREAD_VALUE_COUNT == 4, "one initial entry per value");
 
 DWORD ValueSlot(AFX_THREAD_VALUE which, bool take)
 {

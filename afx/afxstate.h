@@ -60,6 +60,7 @@ enum AFX_THREAD_VALUE {
     AFX_THREAD_TEMP_MAP,       // the thread's temporary window objects (afxwnd.cpp)
     AFX_THREAD_MODAL_DEPTH,    // modal loops of the layer running on the thread (CDialog::EnterModal)
     AFX_THREAD_PENDING_SHEET,  // the sheet whose PropertySheetW call waits for its window (afxsheet.cpp)
+    AFX_THREAD_MSG_FILTER,     // the message filter hook of the outermost CDialog::DoModal (afxdlg.cpp)
     AFX_THREAD_VALUE_COUNT
 };
 // The calling thread's value; NULL when never set (or when its slot could not be taken).

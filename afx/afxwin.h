@@ -207,6 +207,15 @@ public:
     // The window's default processing of the message now being handled.
     LRESULT Default();
 
+    // Runs in a modal dialog's loop (CDialog::DoModal's message filter hook) for each message
+    // taken from the queue for this window or a child of it, before the dialog manager sees
+    // it: keys pressed while a button or the list has the focus reach the dialog here. TRUE
+    // when handled: the loop then drops the message. The base handles nothing.
+    virtual BOOL PreTranslateMessage(MSG* pMsg) { return FALSE; }
+    // Offers msg to PreTranslateMessage of the permanent objects from its window up to its
+    // top-level window, innermost first; TRUE as soon as one handled it.
+    static BOOL WalkPreTranslateTree(MSG* pMsg);
+
     // Window procedure of every window the layer routes: switches to the
     // module's own state for each message, as windows of a regular DLL do.
     // No exception leaves it: a handler that throws ends its dialog (EndOnFault).
@@ -269,6 +278,9 @@ protected:
     static void AutoCenter(HWND hWnd, DWORD styleBefore, const RECT& rectBefore);
     // Attaches and subclasses a window created from a template with AfxDlgProc.
     static void AttachDialog(HWND hWnd, CDialog* dlg);
+    // The message filter hook the outermost DoModal of a thread installs: a dialog box's loop
+    // hands it each message, which goes to WalkPreTranslateTree.
+    static LRESULT CALLBACK AfxMsgFilterHook(int code, WPARAM wp, LPARAM lp);
     // Modal loops in progress on this thread: temporaries are freed at the outermost end.
     static void EnterModal();
     static void LeaveModal();

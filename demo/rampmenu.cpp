@@ -26,7 +26,7 @@ extern "C" __declspec(dllimport) void* WINAPI GetHostBaseInfo(int reserved);
 namespace {
 
 const wchar_t kAppTitle[] = L"三维地形浏览";
-const ULONGLONG kMaxRampFileBytes = 16u << 20;
+const ULONGLONG kMaxRampFileBytes = ramps::kMaxRampBytes;
 
 bool LeadByte(unsigned char b) { return IsDBCSLeadByte(b) != 0; }
 
@@ -124,7 +124,8 @@ bool TerrainViewer::ImportRamp(const std::wstring& chosen)
         path = file;
     }
 
-    // The ramp, as lutconv reads it: text decoded, format told by extension, header or keyword.
+    // The ramp, as lutconv reads it (text decoded, format told by extension or content), laid over
+    // the grid's range by the rule the layering dialog's paste and drop follow too.
     std::vector<char> file;
     std::wstring why;
     if (!ReadWholeFile(path, kMaxRampFileBytes, &file, &why)) {
@@ -132,29 +133,22 @@ bool TerrainViewer::ImportRamp(const std::wstring& chosen)
         return false;
     }
     const std::string bytes(file.begin(), file.end());
-    std::string text;
+    const double lo = mesh_.lowest, hi = mesh_.highest;
+    ramps::Format format = ramps::Format::Unknown;
     ramps::Ramp ramp;
     ramps::Report report;
-    if (ramps::FormatFromExtension(Utf8(path)) == ramps::Format::Lut ||
-        bytes.compare(0, kLutMagicSize, kLutMagic, kLutMagicSize) == 0) {
-        Warn(Format(L"%ls 是色表文件, 不是色带: 色表请在 高程分层设色 对话框中选用。", FileTitle(path).c_str()));
-        return false;
-    }
-    const bool decoded = ramps::DecodeText(bytes, &text, &report);
-    const ramps::Format format = decoded ? ramps::DetectFormat(Utf8(path), text) : ramps::Format::Unknown;
-    if (!decoded || !ramps::ReadRamp(format, text, true, &ramp, &report)) {
-        const std::wstring where = report.line > 0 ? Format(L"第 %d 行: ", report.line) : std::wstring();
-        Warn(Format(L"色带文件 %ls 无法读取 (%ls 格式):\n%ls%ls", FileTitle(path).c_str(),
-                    Wide(ramps::FormatName(format)).c_str(), where.c_str(), Wide(report.error).c_str()));
-        return false;
-    }
-
-    // Its breaks over the grid's range, as custom layers.
-    const double lo = mesh_.lowest, hi = mesh_.highest;
     std::vector<ColorLayer> layers;
-    if (!ramps::LayersFromRamp(ramp, lo, hi, &layers, &report)) {
-        Warn(Format(L"色带 %ls 不能用于当前地形:\n%ls\n\n分层保持不变。", FileTitle(path).c_str(),
-                    Wide(report.error).c_str()));
+    if (!ramps::ImportLayers(Utf8(path), bytes, lo, hi, &format, &ramp, &layers, &report)) {
+        if (report.fault == ramps::Fault::Lut) {
+            Warn(Format(L"%ls 是色表文件, 不是色带: 色表请在 高程分层设色 对话框中选用。", FileTitle(path).c_str()));
+        } else if (report.fault == ramps::Fault::NoRange || report.fault == ramps::Fault::Outside) {
+            Warn(Format(L"色带 %ls 不能用于当前地形:\n%ls\n\n分层保持不变。", FileTitle(path).c_str(),
+                        Wide(report.error).c_str()));
+        } else {
+            const std::wstring where = report.line > 0 ? Format(L"第 %d 行: ", report.line) : std::wstring();
+            Warn(Format(L"色带文件 %ls 无法读取 (%ls 格式):\n%ls%ls", FileTitle(path).c_str(),
+                        Wide(ramps::FormatName(format)).c_str(), where.c_str(), Wide(report.error).c_str()));
+        }
         return false;
     }
     const int n = static_cast<int>(layers.size());

@@ -32,3 +32,12 @@ void ShowWarning(UINT id)
         return;
     ::MessageBoxW(::GetActiveWindow(), text, caption, MB_OK | MB_ICONWARNING);
 }
+
+void ShowWarningText(const wchar_t* text)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    CString caption;
+    if (text == nullptr || !LoadResString(IDS_WARNING_CAPTION, caption))
+        return;
+    ::MessageBoxW(::GetActiveWindow(), text, caption, MB_OK | MB_ICONWARNING);
+}

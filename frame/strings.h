@@ -15,3 +15,6 @@ short FormatResString(CString& text, UINT id, ...);
 // button and the exclamation icon, owned by the thread's active window. Shows
 // nothing when either string is missing.
 void ShowWarning(UINT id);
+// The same box with a text of the caller's (a message composed from several strings). Shows
+// nothing when the caption string is missing or text is null.
+void ShowWarningText(const wchar_t* text);

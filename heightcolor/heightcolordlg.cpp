@@ -1,5 +1,6 @@
 #include "heightcolor/heightcolordlg.h"
 
+#include <shellapi.h>
 #include <string.h>
 
 #include <string>
@@ -70,6 +71,7 @@ BEGIN_MESSAGE_MAP(CHeightColorDlg, CDialog)
     ON_BN_CLICKED(IDC_APPLY, OnApply)
     ON_BN_CLICKED(IDC_CONTINUOUS, OnContinuous)
     ON_BN_CLICKED(IDC_SAVE, OnSave)
+    ON_MESSAGE(WM_DROPFILES, OnDropFiles)
 END_MESSAGE_MAP()
 
 CHeightColorDlg::CHeightColorDlg(const float* heightRange, HeightColorInfo* info, CWnd* pParent)
@@ -131,6 +133,8 @@ BOOL CHeightColorDlg::TakeValues()
 BOOL CHeightColorDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    // Ramp files dropped from the file manager (OnDropFiles).
+    ::DragAcceptFiles(m_hWnd, TRUE);
     m_spinLayers.SetRange(1, kMaxLayers);
     m_spinLayers.SetPos(m_nLayers);
     EnableCustomControls(m_bCustomLayers);

@@ -3,7 +3,11 @@
 #pragma once
 #include "afx/afxcmn.h"
 #include "afx/afxwin.h"
+#include <string>
+#include <vector>
+
 #include "heightcolor/colorlayerlist.h"
+#include "heightcolor/layers.h"
 #include "include/oroscape.h"
 
 // Edits the host's HeightColorInfo in place (template 4015). Two modes: table mode spreads the
@@ -48,6 +52,11 @@ public:
     char* m_pMarks;
     int m_nMarks;
 
+    // Keys of the modal loop, before the dialog manager: paste a ramp (Ctrl+V, Shift+Insert)
+    // with the focus anywhere but in an edit, copy the layers (Ctrl+C, Ctrl+Insert) with the
+    // focus in the layer list. Edits keep their own keys.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
@@ -76,8 +85,23 @@ protected:
     void OnApply();
     void OnContinuous();
     void OnSave();
+    // A file dropped from the file manager: the first one becomes the layers as a paste does
+    // (a .lut colour table's colours spread evenly over the range).
+    LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam);
 
 private:
+    // Ramps from outside (heightcolordlg_ramps.cpp). Each either makes the layers the ramp's or
+    // shows a warning saying why not and leaves the record, the count and the list as they were.
+    void PasteRamp();
+    void CopyLayers();
+    // bytes of a ramp source (path names a dropped file, empty for a paste) over the range.
+    void TakeRamp(const std::string& path, const std::string& bytes);
+    // A dropped .lut: its colours spread evenly over the range.
+    void TakeTable(const std::wstring& fileTitle, const std::string& bytes);
+    // The layers become the record's: custom mode, continuous tone off and no marks, the count in
+    // the edit and the spin, the list refilled, the working table name emptied.
+    void UseLayers(const std::vector<ColorLayer>& layers);
+
     // Takes the values from the controls. On a failed validation the prompt has been shown and
     // the layer count keeps its last valid value, so no invalid count ever drives the arrays.
     BOOL TakeValues();

@@ -99,6 +99,7 @@ bool DecodeUtf16(const std::string& bytes, size_t start, bool bigEndian, std::st
         if (u >= 0xD800 && u < 0xDC00) {
             if (i + 1 >= n) {
                 report->line = line;
+                report->fault = Fault::Text;
                 report->error = "UTF-16 text ends inside a character";
                 return false;
             }
@@ -106,6 +107,7 @@ bool DecodeUtf16(const std::string& bytes, size_t start, bool bigEndian, std::st
             const unsigned long low = bigEndian ? (q[0] << 8 | q[1]) : (q[1] << 8 | q[0]);
             if (low < 0xDC00 || low >= 0xE000) {
                 report->line = line;
+                report->fault = Fault::Text;
                 report->error = "broken UTF-16 surrogate pair";
                 return false;
             }
@@ -113,6 +115,7 @@ bool DecodeUtf16(const std::string& bytes, size_t start, bool bigEndian, std::st
             ++i;
         } else if (u >= 0xDC00 && u < 0xE000) {
             report->line = line;
+            report->fault = Fault::Text;
             report->error = "broken UTF-16 surrogate pair";
             return false;
         }
@@ -438,10 +441,12 @@ void AppendLayers(const Ramp& ramp, const Piece& p, std::vector<ColorLayer>* out
 bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<ColorLayer>* layers, Report* report)
 {
     if (ramp.stops.empty()) {
+        report->fault = Fault::Empty;
         report->error = "the ramp has no colours";
         return false;
     }
     if (!(lo < hi) || !std::isfinite(lo) || !std::isfinite(hi)) {
+        report->fault = Fault::NoRange;
         report->error = "the grid has no range of elevations to lay the ramp over";
         return false;
     }
@@ -449,6 +454,7 @@ bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<ColorLay
     const std::vector<Stop>& s = r.stops;
     const double first = s.front().value, last = s.back().value;
     if (!(first < hi && last > lo)) {
+        report->fault = Fault::Outside;
         report->error = "the ramp's values (" + FormatNumber(first) + " to " + FormatNumber(last) +
                         ") lie outside the grid's range (" + FormatNumber(lo) + " to " + FormatNumber(hi) +
                         "): the whole grid would take one colour";
@@ -479,12 +485,17 @@ bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<ColorLay
     for (const Stop& st : s)
         alpha = alpha || st.color.a < 255;
     if (alpha)
+        report->notes |= kNoteTransparency;
+    if (r.hasNodata)
+        report->notes |= kNoteNodata;
+    if (alpha)
         report->warnings.push_back("transparency is not kept: the host's layers are opaque");
     if (r.hasNodata)
         report->warnings.push_back("the no-data colour is not used: the host leaves cells without elevation open");
 
     std::vector<ColorLayer> out;
     if (pieces.size() > static_cast<size_t>(kMaxLayers)) {
+        report->notes |= kNoteResampled;
         report->warnings.push_back("the ramp has " + std::to_string(pieces.size()) +
                                    " classes and segments inside the grid's range, more than the " +
                                    std::to_string(kMaxLayers) + " layers of a host: sampled into " +

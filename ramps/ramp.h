@@ -66,20 +66,50 @@ struct Ramp {
     Rgba nodata, below, above;
 };
 
+// The kind of a refusal, for callers that say it in their own words (the layering dialog's
+// messages); error holds the English text with the details.
+enum class Fault {
+    None,
+    Text,      // not text: UTF-16 that cannot be decoded, a NUL or other binary bytes
+    TooLarge,  // more bytes than any ramp needs (kMaxRampBytes)
+    Lut,       // a binary .lut colour table, not a text ramp
+    Value,     // a stop value that is no number
+    Colour,    // a colour that cannot be read
+    Shape,     // a line of none of the format's shapes
+    Header,    // a header or declaration line (QGIS header, interpolation, colour model, RANGE)
+    Empty,     // no colour entries at all
+    Mixed,     // a palette mixing categories with slices
+    Format,    // not a ramp text format
+    NoRange,   // the range to lay the ramp over is empty
+    Outside,   // the ramp's stops all lie at or beyond one end of the range
+};
+
+// What the host's layers cannot hold of a ramp (LayersFromRamp), as bits of Report::notes.
+const unsigned kNoteTransparency = 1;  // alpha below 255 dropped
+const unsigned kNoteNodata = 2;        // the no-data colour is not used
+const unsigned kNoteResampled = 4;     // more pieces than layers: sampled into 256 even layers
+
 // What reading or writing has to say: a refusal (line 0 when it concerns no line) and warnings
 // about what the target cannot hold or what was guessed.
 struct Report {
     int line = 0;
+    Fault fault = Fault::None;
     std::string error;
     std::vector<std::string> warnings;
+    unsigned notes = 0;
 };
 
 // Bytes of a text file as UTF-8: a UTF-8 BOM is dropped, UTF-16 (with a BOM, or recognised by
 // its zero bytes) is converted. False, with report->error, for UTF-16 that cannot be decoded.
 bool DecodeText(const std::string& bytes, std::string* utf8, Report* report);
 
-// Which reader a file needs when none was asked for: the extension (.cpt, .clr, .lut), the
-// QGIS export's header line, a GRASS-only keyword ("default", "end") opening a line; else GDAL.
+// Which reader a file needs when none was asked for: the extension (.cpt, .clr, .lut); else
+// the text alone (path empty for text that comes from no file, a paste): a .lut's magic, the
+// QGIS export's header line, a GMT palette's marks (a "# COLOR_MODEL", "# HARD_HINGE",
+// "# SOFT_HINGE" or "# RANGE" comment, a B, F or N line, or a first entry shaped
+// Z0 COLOUR Z1 COLOUR: eight numbers, or colours written r/g/b, h-s-v or by name), a
+// GRASS-only keyword ("default", "end") opening a line or a GRASS R:G:B colour; else GDAL
+// (ArcGIS .clr lines have the shape of GDAL text and read the same).
 Format DetectFormat(const std::string& path, const std::string& utf8);
 
 // Reads a ramp of the given format (not Lut) from UTF-8 text. On refusal returns false with
@@ -137,6 +167,33 @@ bool SampleTable(const Ramp& ramp, int n, bool hasRange, double lo, double hi,
 // range (it would paint the grid one colour).
 bool LayersFromRamp(const Ramp& ramp, double lo, double hi, std::vector<ColorLayer>* layers,
                     Report* report);
+
+// The most bytes a ramp source may have: a .clr of kMaxClrValues lines fits with room to
+// spare; anything larger (a 50 MB paste, a grid dropped by mistake) is refused unread.
+const size_t kMaxRampBytes = 4u << 20;
+
+// A ramp source as a host's layers: what a file (path names it, for its extension) or pasted
+// text (path empty) becomes over lo .. hi, the same for every program that imports ramps.
+// Refused, with report->fault, report->line and report->error: more than kMaxRampBytes
+// (TooLarge, nothing looked at); a .lut colour table, by extension or magic (Lut: the caller
+// decides what a table means to it); text that cannot be decoded or holds a NUL or another
+// control character than tab, CR, LF and FF (Text); then what ReadRamp and LayersFromRamp
+// refuse. *format receives the format used (Lut or Unknown when refused before reading).
+// layers and ramp are written only on success; report->notes and warnings say what the layers
+// do not hold.
+bool ImportLayers(const std::string& path, const std::string& bytes, double lo, double hi,
+                  Format* format, Ramp* ramp, std::vector<ColorLayer>* layers, Report* report);
+
+// Whether decoded text has only what a ramp text holds: no NUL, no control character other than
+// tab, CR, LF and FF.
+bool IsPlainText(const std::string& utf8);
+
+// Layers as the GDAL colour text lutconv writes: hard-stepped classes, each layer from its
+// lower to its upper limit (RampFromLayers), laid over lo .. hi. Reads back through
+// ImportLayers over the same range as the same layers, save that neighbouring layers of one
+// colour come back as one. False with report->error for no layers.
+bool LayersAsGdalText(const std::vector<ColorLayer>& layers, double lo, double hi, std::string* text,
+                      Report* report);
 
 // A host's layers as a ramp of hard-stepped classes, for the writers: each layer from its
 // lower to its upper limit in its colour, labelled with its limits. Layers are taken in

@@ -165,9 +165,10 @@ std::string Trim(const std::string& s)
     return s.substr(a, b - a);
 }
 
-bool Fail(Report* report, int line, const std::string& what)
+bool Fail(Report* report, int line, Fault fault, const std::string& what)
 {
     report->line = line;
+    report->fault = fault;
     report->error = what;
     return false;
 }
@@ -224,11 +225,11 @@ bool ReadGdal(const std::string& text, bool guessed, Ramp* out, Report* report)
         if (Lower(w[0]) == "nv")
             nodata = true;
         else if (!StopValue(w[0], &s))
-            return Fail(report, ln, "'" + w[0] + "' is not a value (a number, P% or nv)");
+            return Fail(report, ln, Fault::Value, "'" + w[0] + "' is not a value (a number, P% or nv)");
         if (w.size() == 2) {
             const NamedColor* c = FindName(kGdalNames, w[1]);
             if (c == nullptr)
-                return Fail(report, ln, "'" + w[1] + "' is not one of GDAL's colour names");
+                return Fail(report, ln, Fault::Colour, "'" + w[1] + "' is not one of GDAL's colour names");
             s.color = Of(*c);
             const NamedColor* g = FindName(kGrassNames, w[1]);
             if (guessed && g != nullptr && !(Of(*g) == s.color))
@@ -239,10 +240,10 @@ bool ReadGdal(const std::string& text, bool guessed, Ramp* out, Report* report)
             double c[4] = {0, 0, 0, 255};
             for (size_t k = 1; k < w.size(); ++k)
                 if (!Component(w[k], &c[k - 1]))
-                    return Fail(report, ln, "'" + w[k] + "' is not a colour component (0 to 255)");
+                    return Fail(report, ln, Fault::Colour, "'" + w[k] + "' is not a colour component (0 to 255)");
             s.color.r = c[0], s.color.g = c[1], s.color.b = c[2], s.color.a = c[3];
         } else {
-            return Fail(report, ln, "expected: VALUE R G B [A], or VALUE NAME");
+            return Fail(report, ln, Fault::Shape, "expected: VALUE R G B [A], or VALUE NAME");
         }
         if (nodata) {
             ramp.hasNodata = true;
@@ -252,7 +253,7 @@ bool ReadGdal(const std::string& text, bool guessed, Ramp* out, Report* report)
         }
     }
     if (ramp.stops.empty())
-        return Fail(report, 0, "no colour entries");
+        return Fail(report, 0, Fault::Empty, "no colour entries");
     SortIfOneScale(&ramp);
     *out = ramp;
     return true;
@@ -301,9 +302,9 @@ bool ReadGrass(const std::string& text, Ramp* out, Report* report)
             break;
         Stop s;
         if (key != "nv" && key != "default" && !StopValue(w[0], &s))
-            return Fail(report, ln, "'" + w[0] + "' is not a value (a number, P%, nv or default)");
+            return Fail(report, ln, Fault::Value, "'" + w[0] + "' is not a value (a number, P%, nv or default)");
         if (w.size() < 2 || !GrassColor(w, 1, &s.color))
-            return Fail(report, ln, "expected a colour: R:G:B, R G B, #RRGGBB or a GRASS colour name");
+            return Fail(report, ln, Fault::Colour, "expected a colour: R:G:B, R G B, #RRGGBB or a GRASS colour name");
         if (key == "nv") {
             ramp.hasNodata = true;
             ramp.nodata = s.color;
@@ -315,7 +316,7 @@ bool ReadGrass(const std::string& text, Ramp* out, Report* report)
         }
     }
     if (ramp.stops.empty())
-        return Fail(report, 0, "no colour rules");
+        return Fail(report, 0, Fault::Empty, "no colour rules");
     SortIfOneScale(&ramp);
     *out = ramp;
     return true;
@@ -445,7 +446,7 @@ bool ReadCpt(const std::string& text, Ramp* out, Report* report)
             if (c.compare(0, 12, "color_model=") == 0) {
                 hsv = c.find("hsv") != std::string::npos;
                 if (!hsv && c.find("rgb") == std::string::npos)
-                    return Fail(report, ln, "colour model is neither RGB nor HSV");
+                    return Fail(report, ln, Fault::Header, "colour model is neither RGB nor HSV");
             } else if (c == "hard_hinge") {
                 hinge = true;
             } else if (c == "soft_hinge") {
@@ -453,7 +454,7 @@ bool ReadCpt(const std::string& text, Ramp* out, Report* report)
             } else if (c.compare(0, 6, "range=") == 0) {
                 const std::vector<std::string> r = Split(c.substr(6), "/");
                 if (r.size() < 2 || !Number(r[0], &rangeLo) || !Number(r[1], &rangeHi) || !(rangeLo < rangeHi))
-                    return Fail(report, ln, "expected: # RANGE = LO/HI with LO below HI");
+                    return Fail(report, ln, Fault::Header, "expected: # RANGE = LO/HI with LO below HI");
                 hasRange = true;
             }
             continue;
@@ -466,14 +467,14 @@ bool ReadCpt(const std::string& text, Ramp* out, Report* report)
         }
         std::vector<std::string> w = Split(line, " \t");
         if (w.empty())
-            return Fail(report, ln, kNeed);
+            return Fail(report, ln, Fault::Shape, kNeed);
         const std::string first = w[0];
         if (first == "B" || first == "F" || first == "N") {
             Rgba c;
             const bool ok = (w.size() == 2 && (w[1] == "-" || GmtColor(w[1], hsv, &c))) ||
                             (w.size() == 4 && GmtTriple(w, 1, hsv, &c));
             if (!ok)
-                return Fail(report, ln, "expected: " + first + " COLOUR");
+                return Fail(report, ln, Fault::Shape, "expected: " + first + " COLOUR");
             if (w.size() == 2 && w[1] == "-")
                 continue;
             if (first == "B") ramp.hasBelow = true, ramp.below = c;
@@ -489,10 +490,10 @@ bool ReadCpt(const std::string& text, Ramp* out, Report* report)
         Stop a, b;
         a.label = b.label = label;
         if (!Number(w[0], &a.value))
-            return Fail(report, ln, "'" + w[0] + "' is not a number");
+            return Fail(report, ln, Fault::Value, "'" + w[0] + "' is not a number");
         if (w.size() == 2) {
             if (!GmtColor(w[1], hsv, &a.color))
-                return Fail(report, ln, "'" + w[1] + "' is not a colour");
+                return Fail(report, ln, Fault::Colour, "'" + w[1] + "' is not a colour");
             categorical = true;
             ramp.stops.push_back(a);
             continue;
@@ -500,12 +501,12 @@ bool ReadCpt(const std::string& text, Ramp* out, Report* report)
         Rgba c[2];
         if (w.size() == 4) {
             if (!GmtColors(w, 1, 1, hsv, &c[0]) || !Number(w[2], &b.value) || !GmtColors(w, 3, 1, hsv, &c[1]))
-                return Fail(report, ln, "expected: Z0 COLOUR Z1 COLOUR with colours r/g/b, h-s-v, #rrggbb, a grey level or a name");
+                return Fail(report, ln, Fault::Shape, "expected: Z0 COLOUR Z1 COLOUR with colours r/g/b, h-s-v, #rrggbb, a grey level or a name");
         } else if (w.size() == 8) {
             if (!GmtTriple(w, 1, hsv, &c[0]) || !Number(w[4], &b.value) || !GmtTriple(w, 5, hsv, &c[1]))
-                return Fail(report, ln, "expected: Z0 R G B Z1 R G B");
+                return Fail(report, ln, Fault::Shape, "expected: Z0 R G B Z1 R G B");
         } else {
-            return Fail(report, ln, kNeed);
+            return Fail(report, ln, Fault::Shape, kNeed);
         }
         a.color = c[0];
         b.color = c[1];
@@ -525,9 +526,9 @@ bool ReadCpt(const std::string& text, Ramp* out, Report* report)
         ramp.stops.push_back(b);
     }
     if (ramp.stops.empty())
-        return Fail(report, 0, "no colour slices");
+        return Fail(report, 0, Fault::Empty, "no colour slices");
     if (categorical && slices)
-        return Fail(report, 0, "palette mixes categories (KEY COLOUR) with slices");
+        return Fail(report, 0, Fault::Mixed, "palette mixes categories (KEY COLOUR) with slices");
     ramp.exact = categorical;
     std::stable_sort(ramp.stops.begin(), ramp.stops.end(),
                      [](const Stop& x, const Stop& y) { return x.value < y.value; });
@@ -577,7 +578,7 @@ bool ReadQgis(const std::string& text, Ramp* out, Report* report)
             continue;
         if (!header) {
             if (line != kQgisHeader)
-                return Fail(report, ln, std::string("expected the header line '") + kQgisHeader + "'");
+                return Fail(report, ln, Fault::Header, std::string("expected the header line '") + kQgisHeader + "'");
             header = true;
             continue;
         }
@@ -587,11 +588,11 @@ bool ReadQgis(const std::string& text, Ramp* out, Report* report)
             const std::string m = line.substr(14);
             mode = m == "INTERPOLATED" ? Interpolated : m == "DISCRETE" ? Discrete : m == "EXACT" ? Exact : None;
             if (mode == None)
-                return Fail(report, ln, "expected: INTERPOLATION:INTERPOLATED, DISCRETE or EXACT");
+                return Fail(report, ln, Fault::Header, "expected: INTERPOLATION:INTERPOLATED, DISCRETE or EXACT");
             continue;
         }
         if (mode == None)
-            return Fail(report, ln, "expected: INTERPOLATION:INTERPOLATED, DISCRETE or EXACT before the entries");
+            return Fail(report, ln, Fault::Header, "expected: INTERPOLATION:INTERPOLATED, DISCRETE or EXACT before the entries");
         // value,r,g,b,a,label: the label is the rest of the line, commas and all.
         std::vector<std::string> w;
         size_t start = 0;
@@ -607,34 +608,34 @@ bool ReadQgis(const std::string& text, Ramp* out, Report* report)
         }
         Entry e{0, false, Rgba(), start <= line.size() ? line.substr(start) : std::string(), ln};
         if (w.size() != 5)
-            return Fail(report, ln, "expected: VALUE,R,G,B,A,LABEL");
+            return Fail(report, ln, Fault::Shape, "expected: VALUE,R,G,B,A,LABEL");
         const std::string v = Lower(w[0]);
         if (v == "inf" || v == "+inf") {
             e.inf = true;
             e.value = HUGE_VAL;
         } else if (!Number(w[0], &e.value)) {
-            return Fail(report, ln, "'" + w[0] + "' is not a value (a number or inf)");
+            return Fail(report, ln, Fault::Value, "'" + w[0] + "' is not a value (a number or inf)");
         }
         double c[4];
         for (int k = 0; k < 4; ++k)
             if (!Component(w[1 + k], &c[k]))
-                return Fail(report, ln, "'" + w[1 + k] + "' is not a colour component (0 to 255)");
+                return Fail(report, ln, Fault::Colour, "'" + w[1 + k] + "' is not a colour component (0 to 255)");
         e.color.r = c[0], e.color.g = c[1], e.color.b = c[2], e.color.a = c[3];
         if (!entries.empty() && e.value < entries.back().value)
             report->warnings.push_back(At(ln) + "value below the one before it; entries sorted");
         entries.push_back(e);
     }
     if (!header)
-        return Fail(report, 0, std::string("expected the header line '") + kQgisHeader + "'");
+        return Fail(report, 0, Fault::Header, std::string("expected the header line '") + kQgisHeader + "'");
     if (entries.empty())
-        return Fail(report, 0, "no colour entries");
+        return Fail(report, 0, Fault::Empty, "no colour entries");
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.value < b.value; });
     Ramp ramp;
     ramp.exact = mode == Exact;
     for (size_t k = 0; k < entries.size(); ++k) {
         const Entry& e = entries[k];
         if (e.inf && (mode != Discrete || k + 1 != entries.size()))
-            return Fail(report, e.line, "inf only bounds the last class of a DISCRETE map");
+            return Fail(report, e.line, Fault::Shape, "inf only bounds the last class of a DISCRETE map");
         Stop s;
         s.color = e.color;
         s.label = e.label;
@@ -667,23 +668,67 @@ bool ReadClr(const std::string& text, Ramp* out, Report* report)
         const std::vector<std::string> w = Split(line, " \t");
         Stop s;
         if (w.size() != 4)
-            return Fail(report, ln, "expected: VALUE R G B");
+            return Fail(report, ln, Fault::Shape, "expected: VALUE R G B");
         if (!Number(w[0], &s.value) || s.value != std::floor(s.value))
-            return Fail(report, ln, "'" + w[0] + "' is not a whole number");
+            return Fail(report, ln, Fault::Value, "'" + w[0] + "' is not a whole number");
         double c[3];
         for (int k = 0; k < 3; ++k)
             if (!Component(w[1 + k], &c[k]))
-                return Fail(report, ln, "'" + w[1 + k] + "' is not a colour component (0 to 255)");
+                return Fail(report, ln, Fault::Colour, "'" + w[1 + k] + "' is not a colour component (0 to 255)");
         s.color.r = c[0], s.color.g = c[1], s.color.b = c[2];
         if (!ramp.stops.empty() && s.value <= ramp.stops.back().value)
             report->warnings.push_back(At(ln) + "value not above the one before it; entries sorted");
         ramp.stops.push_back(s);
     }
     if (ramp.stops.empty())
-        return Fail(report, 0, "no colour entries");
+        return Fail(report, 0, Fault::Empty, "no colour entries");
     std::stable_sort(ramp.stops.begin(), ramp.stops.end(), [](const Stop& a, const Stop& b) { return a.value < b.value; });
     *out = ramp;
     return true;
+}
+
+}  // namespace
+
+namespace {
+
+// A GMT palette comment that declares something: the colour model, a hinge or the range.
+bool IsCptDeclaration(const std::string& line)
+{
+    std::string c = Lower(line);
+    c.erase(std::remove_if(c.begin(), c.end(), [](char ch) { return ch == ' ' || ch == '\t' || ch == '#'; }),
+            c.end());
+    return c.compare(0, 12, "color_model=") == 0 || c == "hard_hinge" || c == "soft_hinge" ||
+           c.compare(0, 6, "range=") == 0;
+}
+
+bool IsGmtColorWord(const std::string& t)
+{
+    Rgba c;
+    double v = 0;
+    return !Number(t, &v) && (GmtColor(t, false, &c) || GmtColor(t, true, &c));
+}
+
+// A palette's entry: Z0 COLOUR Z1 COLOUR with one-word colours, or Z0 R G B Z1 R G B.
+bool IsCptEntry(const std::vector<std::string>& w)
+{
+    double v = 0;
+    if (w.size() >= 8) {
+        bool numbers = true;
+        for (size_t k = 0; k < 8 && numbers; ++k)
+            numbers = Number(w[k], &v);
+        if (numbers)
+            return true;
+    }
+    return w.size() >= 4 && Number(w[0], &v) && Number(w[2], &v) && IsGmtColorWord(w[1]) && IsGmtColorWord(w[3]);
+}
+
+// GRASS's R:G:B colour.
+bool IsGrassTriple(const std::string& t)
+{
+    const std::vector<std::string> parts = Split(t, ":");
+    double v = 0;
+    return parts.size() == 3 && std::count(t.begin(), t.end(), ':') == 2 && Component(parts[0], &v) &&
+           Component(parts[1], &v) && Component(parts[2], &v);
 }
 
 }  // namespace
@@ -704,12 +749,30 @@ Format DetectFormat(const std::string& path, const std::string& utf8)
             return Format::Qgis;
         break;
     }
+    bool firstEntry = true, grass = false;
     for (const std::string& raw : lines) {
-        const std::vector<std::string> w = Split(Trim(raw), " \t");
-        if (!w.empty() && (Lower(w[0]) == "default" || Lower(w[0]) == "end"))
-            return Format::Grass;
+        std::string line = Trim(raw);
+        if (line.empty())
+            continue;
+        if (line[0] == '#') {
+            if (IsCptDeclaration(line))
+                return Format::Cpt;
+            continue;
+        }
+        const size_t semi = line.find(';');
+        if (semi != std::string::npos)
+            line = line.substr(0, semi);
+        const std::vector<std::string> w = Split(line, " \t");
+        if (w.empty())
+            continue;
+        if (w.size() >= 2 && (w[0] == "B" || w[0] == "F" || w[0] == "N"))
+            return Format::Cpt;
+        if (firstEntry && IsCptEntry(w))
+            return Format::Cpt;
+        firstEntry = false;
+        grass = grass || Lower(w[0]) == "default" || Lower(w[0]) == "end" || (w.size() == 2 && IsGrassTriple(w[1]));
     }
-    return Format::Gdal;
+    return grass ? Format::Grass : Format::Gdal;
 }
 
 bool ReadRamp(Format format, const std::string& utf8, bool guessed, Ramp* ramp, Report* report)
@@ -720,7 +783,7 @@ bool ReadRamp(Format format, const std::string& utf8, bool guessed, Ramp* ramp, 
     case Format::Cpt: return ReadCpt(utf8, ramp, report);
     case Format::Qgis: return ReadQgis(utf8, ramp, report);
     case Format::Clr: return ReadClr(utf8, ramp, report);
-    default: return Fail(report, 0, "not a ramp text format");
+    default: return Fail(report, 0, Fault::Format, "not a ramp text format");
     }
 }
 

@@ -23,7 +23,7 @@
 #define IDB_LAYER_IMAGES                4003    /* 14 x 16, 16 colours, mask 0xC0C0C0 */
 #define IDI_HEIGHT_COLOR                4019    /* 32 x 32 and 48 x 48, 256 colours   */
 
-/* String table: 4020 to 4036, no others. */
+/* String table: 4020 to 4036 (4019 and 4037 absent), and the ramp block below from 5000. */
 #define IDS_NEED_COLORS                 4020
 #define IDS_FILE_EXISTS                 4021
 #define IDS_SAVE_FAILED                 4022
@@ -41,6 +41,31 @@
 #define IDS_FMT_ARB_RGBA                4034    /* RGBA_ARB                        */
 #define IDS_FMT_S3TC_RGB                4035    /* RGB_S3TC_DXT1                   */
 #define IDS_FMT_S3TC_RGBA               4036    /* RGBA_S3TC_DXT1, _DXT3, _DXT5    */
+
+/* Ramps pasted, dropped or copied in the layering dialog: a block of its own from 5000 (5000 to
+   5099). The fault texts 5010 to 5022 follow the ramp reader's fault kinds. */
+#define IDS_RAMP_NO_TEXT                5000    /* clipboard without text          */
+#define IDS_RAMP_UNREADABLE             5001    /* %ls format, %ls fault           */
+#define IDS_RAMP_UNREADABLE_LINE        5002    /* %ls format, %d line, %ls fault  */
+#define IDS_RAMP_FILE_UNREADABLE        5003    /* %ls file name                   */
+#define IDS_RAMP_NOT_HELD               5004    /* %d layers; notes follow         */
+#define IDS_RAMP_COPY_FAILED            5005
+#define IDS_RAMP_LUT_UNREADABLE         5006    /* %ls file name                   */
+#define IDS_RAMP_FAULT_TEXT             5010
+#define IDS_RAMP_FAULT_TOO_LARGE        5011    /* %d megabytes                    */
+#define IDS_RAMP_FAULT_LUT              5012
+#define IDS_RAMP_FAULT_VALUE            5013
+#define IDS_RAMP_FAULT_COLOUR           5014
+#define IDS_RAMP_FAULT_SHAPE            5015
+#define IDS_RAMP_FAULT_HEADER           5016
+#define IDS_RAMP_FAULT_EMPTY            5017
+#define IDS_RAMP_FAULT_MIXED            5018
+#define IDS_RAMP_FAULT_FORMAT           5019
+#define IDS_RAMP_FAULT_NO_RANGE         5020
+#define IDS_RAMP_FAULT_OUTSIDE          5021    /* range %ls to %ls                */
+#define IDS_RAMP_NOTE_TRANSPARENCY      5030
+#define IDS_RAMP_NOTE_NODATA            5031
+#define IDS_RAMP_NOTE_RESAMPLED         5032
 
 #define IDS_FIRST                       IDS_NEED_COLORS
 #define IDS_LAST                        IDS_FMT_S3TC_RGBA

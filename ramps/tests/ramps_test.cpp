@@ -154,25 +154,26 @@ TEST(RampReaders, RefuseMalformedTextNamingTheLine)
         std::string text;
         int line;
         const char* fragment;
+        ramps::Fault fault;
     } cases[] = {
-        {Format::Gdal, "0 0 0 0\n5 300 0 0\n", 2, "colour component"},
-        {Format::Gdal, "# c\n0 0 0\n", 2, "expected"},
-        {Format::Gdal, "x 0 0 0\n", 1, "not a value"},
-        {Format::Gdal, "0 chartreuse\n", 1, "GDAL's colour names"},
-        {Format::Gdal, "120% red\n", 1, "not a value"},
-        {Format::Gdal, "# only a comment\n", 0, "no colour"},
-        {Format::Grass, "0 1:2\n", 1, "expected a colour"},
-        {Format::Grass, "0 red\n10 #12345\n", 2, "expected a colour"},
-        {Format::Cpt, "0 red 1\n", 1, "expected"},
-        {Format::Cpt, "# COLOR_MODEL = cmyk\n0 red 1 blue\n", 1, "colour model"},
-        {Format::Cpt, "# RANGE = 5/1\n", 1, "RANGE"},
-        {Format::Cpt, "# COLOR_MODEL = hsv\n0 400-1-1 1 0-1-1\n", 2, "expected"},
-        {Format::Cpt, "0 red 1 blue\n2 green\n", 0, "mixes"},
-        {Format::Qgis, "0,1,2,3,255,x\n", 1, "header"},
-        {Format::Qgis, q + "1,2,3,4,255,x\n", 2, "INTERPOLATION"},
-        {Format::Qgis, q + "INTERPOLATION:INTERPOLATED\n0,1,2,3,255,a\ninf,1,2,3,255,b\n", 4, "inf"},
-        {Format::Qgis, q + "INTERPOLATION:DISCRETE\n0,1,2\n", 3, "VALUE,R,G,B,A"},
-        {Format::Clr, "1 0 0 0\n1.5 0 0 0\n", 2, "whole number"},
+        {Format::Gdal, "0 0 0 0\n5 300 0 0\n", 2, "colour component", ramps::Fault::Colour},
+        {Format::Gdal, "# c\n0 0 0\n", 2, "expected", ramps::Fault::Shape},
+        {Format::Gdal, "x 0 0 0\n", 1, "not a value", ramps::Fault::Value},
+        {Format::Gdal, "0 chartreuse\n", 1, "GDAL's colour names", ramps::Fault::Colour},
+        {Format::Gdal, "120% red\n", 1, "not a value", ramps::Fault::Value},
+        {Format::Gdal, "# only a comment\n", 0, "no colour", ramps::Fault::Empty},
+        {Format::Grass, "0 1:2\n", 1, "expected a colour", ramps::Fault::Colour},
+        {Format::Grass, "0 red\n10 #12345\n", 2, "expected a colour", ramps::Fault::Colour},
+        {Format::Cpt, "0 red 1\n", 1, "expected", ramps::Fault::Shape},
+        {Format::Cpt, "# COLOR_MODEL = cmyk\n0 red 1 blue\n", 1, "colour model", ramps::Fault::Header},
+        {Format::Cpt, "# RANGE = 5/1\n", 1, "RANGE", ramps::Fault::Header},
+        {Format::Cpt, "# COLOR_MODEL = hsv\n0 400-1-1 1 0-1-1\n", 2, "expected", ramps::Fault::Shape},
+        {Format::Cpt, "0 red 1 blue\n2 green\n", 0, "mixes", ramps::Fault::Mixed},
+        {Format::Qgis, "0,1,2,3,255,x\n", 1, "header", ramps::Fault::Header},
+        {Format::Qgis, q + "1,2,3,4,255,x\n", 2, "INTERPOLATION", ramps::Fault::Header},
+        {Format::Qgis, q + "INTERPOLATION:INTERPOLATED\n0,1,2,3,255,a\ninf,1,2,3,255,b\n", 4, "inf", ramps::Fault::Shape},
+        {Format::Qgis, q + "INTERPOLATION:DISCRETE\n0,1,2\n", 3, "VALUE,R,G,B,A", ramps::Fault::Shape},
+        {Format::Clr, "1 0 0 0\n1.5 0 0 0\n", 2, "whole number", ramps::Fault::Value},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -182,6 +183,7 @@ TEST(RampReaders, RefuseMalformedTextNamingTheLine)
         EXPECT_FALSE(ramps::ReadRamp(c.format, c.text, false, &ramp, &report));
         EXPECT_EQ(report.line, c.line);
         EXPECT_NE(report.error.find(c.fragment), std::string::npos) << report.error;
+        EXPECT_EQ(report.fault, c.fault) << report.error;
         EXPECT_EQ(ramp.stops.size(), 1u);  // untouched
     }
     // UTF-16 that breaks off inside a surrogate pair.
@@ -189,6 +191,7 @@ TEST(RampReaders, RefuseMalformedTextNamingTheLine)
     Report report;
     EXPECT_FALSE(ramps::DecodeText(std::string("\xff\xfe" "0\0 \0\x3d\xd8", 8), &text, &report));
     EXPECT_NE(report.error.find("UTF-16"), std::string::npos);
+    EXPECT_EQ(report.fault, ramps::Fault::Text);
 }
 
 // A ramp with a hard step, a translucent stop, a float limit and a no-data colour, written in
@@ -476,6 +479,202 @@ TEST(RampReaders, DetectionByExtensionHeaderAndKeyword)
     };
     for (const Case& c : cases)
         EXPECT_EQ(ramps::DetectFormat(c.path, c.text), c.want) << c.path << ": " << c.text;
+}
+
+std::vector<std::string> FilesUnder(const std::string& dir, const char* suffix);
+
+// Pasted text has no file name: the format is told from the text alone, as the extension
+// would tell it.
+TEST(RampReaders, DetectionByContentAlone)
+{
+    const std::string hsvHinge = Slurp(std::string(RAMPS_TEST_DATA) + "/hsv_hinge.cpt");
+    ASSERT_FALSE(hsvHinge.empty());
+    struct Case {
+        const char* what;
+        std::string text;
+        Format want;
+    } cases[] = {
+        {"palette with a colour-model comment", hsvHinge, Format::Cpt},
+        {"palette of r/g/b slices", "0 0/0/0 100 255/255/255\n", Format::Cpt},
+        {"palette of eight numbers", "# a comment\n0 0 0 0 100 255 255 255\n", Format::Cpt},
+        {"palette of named slices with a label", "0 black 1 white ;low\n", Format::Cpt},
+        {"palette whose B line follows GDAL-like slices", "0 10 10 10\nB black\n", Format::Cpt},
+        {"palette with a RANGE only", "#RANGE = 0/1\n0 red 1 blue\n", Format::Cpt},
+        {"GRASS R:G:B", "-11000 0:0:0\n0 0:120:0\n", Format::Grass},
+        {"GRASS percent and name, then R:G:B", "0% aqua\n100% 10:20:30\n", Format::Grass},
+        {"GDAL four numbers", "0 0 0 0\n100 255 255 255\n", Format::Gdal},
+        {"GDAL with alpha", "0 0 0 0 128\n", Format::Gdal},
+        {"GDAL name", "0 red\n100 blue\n", Format::Gdal},
+        {"ArcGIS .clr lines", "1 255 0 0\n2 0 255 0\n", Format::Gdal},
+        {"QGIS export", "# QGIS Generated Color Map Export File\nINTERPOLATION:DISCRETE\n", Format::Qgis},
+        {"colour table", std::string("COLORLUT\0\0", 10), Format::Lut},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ramps::DetectFormat("", c.text), c.want) << c.what;
+    // Every hand-written file and shipped ramp: content alone gives the format its name gives
+    // (an ArcGIS map reads as GDAL text).
+    for (const std::string& dir : {std::string(RAMPS_TEST_DATA), std::string(RAMPS_SHIPPED)}) {
+        for (const std::string& f : FilesUnder(dir, "")) {
+            std::string text;
+            Report report;
+            ASSERT_TRUE(ramps::DecodeText(Slurp(f), &text, &report)) << f;
+            Format byName = ramps::DetectFormat(f, text);
+            if (byName == Format::Clr)
+                byName = Format::Gdal;
+            EXPECT_EQ(ramps::DetectFormat("", text), byName) << f;
+        }
+    }
+}
+
+// What a paste or drop is refused for, before and after reading: the kind and line said, and
+// the caller's ramp and layers not written.
+TEST(RampImport, RefusalsNameTheirKindAndWriteNothing)
+{
+    std::string binary("\x89PNG\r\n\x1a\n", 8);
+    binary += std::string("\0\0\0\rIHDR\0\0\x01\0", 12);
+    std::string huge(ramps::kMaxRampBytes + 1, '1');
+    struct Case {
+        const char* what;
+        std::string path;
+        std::string bytes;
+        double lo, hi;
+        ramps::Fault fault;
+        int line;
+        Format format;
+    } cases[] = {
+        {"50 MB of text", "", std::string(50u << 20, ' '), 0, 100, ramps::Fault::TooLarge, 0, Format::Unknown},
+        {"one byte over the cap", "", huge, 0, 100, ramps::Fault::TooLarge, 0, Format::Unknown},
+        {"a picture", "x.txt", binary, 0, 100, ramps::Fault::Text, 0, Format::Unknown},
+        {"a NUL inside text", "", std::string("0 0 0 0\n\0" "100 1 1 1\n", 19), 0, 100, ramps::Fault::Text, 0,
+         Format::Unknown},
+        {"a colour table by magic", "", std::string("COLORLUT") + std::string(400, '\0'), 0, 100, ramps::Fault::Lut,
+         0, Format::Lut},
+        {"a colour table by name", "D:\\t\\terrain.LUT", "0 0 0 0\n", 0, 100, ramps::Fault::Lut, 0, Format::Lut},
+        {"a GDAL line without blue", "", "0 0 0 0\n100 255 255\n", 0, 100, ramps::Fault::Shape, 2, Format::Gdal},
+        {"a GRASS colour out of range", "", "0 0:0:0\n100 300:0:0\n", 0, 100, ramps::Fault::Colour, 2,
+         Format::Grass},
+        {"a palette slice with a bad value", "", "0 red 1 blue\nx red 2 blue\n", 0, 100, ramps::Fault::Value, 2,
+         Format::Cpt},
+        {"no entries", "", "# nothing\n\n", 0, 100, ramps::Fault::Empty, 0, Format::Gdal},
+        {"wholly below the range", "", "0 0 0 0\n50 255 255 255\n", 50, 900, ramps::Fault::Outside, 0,
+         Format::Gdal},
+        {"wholly above the range", "", "1000 0 0 0\n2000 9 9 9\n", 50, 900, ramps::Fault::Outside, 0, Format::Gdal},
+        {"an empty range", "", "0 0 0 0\n50 255 255 255\n", 20, 20, ramps::Fault::NoRange, 0, Format::Gdal},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Format format = Format::Clr;
+        Ramp ramp;
+        ramp.stops.resize(3);
+        std::vector<ColorLayer> layers(7);
+        Report report;
+        EXPECT_FALSE(ramps::ImportLayers(c.path, c.bytes, c.lo, c.hi, &format, &ramp, &layers, &report));
+        EXPECT_EQ(report.fault, c.fault) << report.error;
+        EXPECT_EQ(report.line, c.line) << report.error;
+        EXPECT_EQ(format, c.format);
+        EXPECT_FALSE(report.error.empty());
+        EXPECT_EQ(ramp.stops.size(), 3u);
+        EXPECT_EQ(layers.size(), 7u);
+    }
+}
+
+// A ramp imported is what the demo host's rule makes of it; what it cannot hold is noted.
+TEST(RampImport, LayersAreTheHostRulesAndNotesSayWhatIsLost)
+{
+    const std::string srtm = Slurp(std::string(RAMPS_SHIPPED) + "/srtm.txt");
+    struct Case {
+        const char* what;
+        std::string bytes;
+        double lo, hi;
+        unsigned notes;
+    } cases[] = {
+        {"shipped srtm over a mountain (its nv colour unused)", srtm, 120, 2400, ramps::kNoteNodata},
+        {"shipped srtm in UTF-16", std::string("\xff\xfe", 2) + [&] {
+             std::string w;
+             for (char ch : srtm) { w += ch; w += '\0'; }
+             return w;
+         }(), -300, 5000, ramps::kNoteNodata},
+        {"translucent stop and no-data colour", "nv 0 0 0\n0 10 20 30 128\n100 200 200 200\n", 0, 100,
+         ramps::kNoteTransparency | ramps::kNoteNodata},
+        {"more classes than layers", [] {
+             std::string t;
+             for (int i = 0; i <= 600; ++i)
+                 t += std::to_string(i) + " " + std::to_string(i % 2 * 200) + " 0 0\n" + std::to_string(i) + " " +
+                      std::to_string((i + 1) % 2 * 200) + " 0 0\n";
+             return t;
+         }(), 0, 600, ramps::kNoteResampled},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Format format = Format::Unknown;
+        Ramp ramp;
+        std::vector<ColorLayer> layers;
+        Report report;
+        ASSERT_TRUE(ramps::ImportLayers("", c.bytes, c.lo, c.hi, &format, &ramp, &layers, &report)) << report.error;
+        EXPECT_EQ(report.notes, c.notes);
+        std::string text;
+        Report direct;
+        ASSERT_TRUE(ramps::DecodeText(c.bytes, &text, &direct));
+        Ramp read;
+        ASSERT_TRUE(ramps::ReadRamp(ramps::DetectFormat("", text), text, true, &read, &direct));
+        std::vector<ColorLayer> want;
+        ASSERT_TRUE(ramps::LayersFromRamp(read, c.lo, c.hi, &want, &direct));
+        ASSERT_EQ(layers.size(), want.size());
+        ASSERT_LE(layers.size(), 256u);
+        for (size_t i = 0; i < want.size(); ++i) {
+            EXPECT_EQ(layers[i].lower, want[i].lower) << i;
+            EXPECT_EQ(layers[i].upper, want[i].upper) << i;
+            EXPECT_EQ(layers[i].color, want[i].color) << i;
+        }
+        EXPECT_EQ(layers.front().lower, static_cast<float>(c.lo));
+        EXPECT_EQ(layers.back().upper, static_cast<float>(c.hi));
+    }
+}
+
+// Copy then paste over the same range gives back the same layers, limits to the bit; layers
+// that repeat their neighbour's colour come back merged into one.
+TEST(RampImport, CopiedTextPastesBackAsTheSameLayers)
+{
+    struct Case {
+        const char* what;
+        float lo, hi;
+        std::vector<std::pair<float, Rgb8>> uppers;  // each layer's upper limit and colour
+        std::vector<size_t> back;                    // index of the layer each pasted one equals
+    } cases[] = {
+        {"float limits", 181.37f, 1450.2f,
+         {{400.1f, {1, 2, 3}}, {725.33f, {250, 0, 9}}, {1000.0f, {0, 255, 0}}, {1450.2f, {7, 7, 7}}}, {0, 1, 2, 3}},
+        {"negative range", -8000.5f, -12.25f, {{-5000.0f, {0, 0, 90}}, {-12.25f, {90, 200, 255}}}, {0, 1}},
+        {"neighbours of one colour", 0.0f, 30.0f, {{10.0f, {5, 5, 5}}, {20.0f, {5, 5, 5}}, {30.0f, {9, 9, 9}}}, {1, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<ColorLayer> layers;
+        float lower = c.lo;
+        for (const auto& u : c.uppers) {
+            ColorLayer l;
+            l.lower = lower, l.upper = u.first, l.color = u.second;
+            layers.push_back(l);
+            lower = u.first;
+        }
+        std::string text;
+        Report report;
+        ASSERT_TRUE(ramps::LayersAsGdalText(layers, c.lo, c.hi, &text, &report)) << report.error;
+        Format format = Format::Unknown;
+        Ramp ramp;
+        std::vector<ColorLayer> back;
+        ASSERT_TRUE(ramps::ImportLayers("", text, c.lo, c.hi, &format, &ramp, &back, &report)) << report.error;
+        EXPECT_EQ(format, Format::Gdal);
+        ASSERT_EQ(back.size(), c.back.size()) << text;
+        for (size_t i = 0; i < back.size(); ++i) {
+            const ColorLayer& want = layers[c.back[i]];
+            EXPECT_EQ(back[i].upper, want.upper) << i;
+            EXPECT_EQ(back[i].color, want.color) << i;
+        }
+        EXPECT_EQ(back.front().lower, c.lo);
+    }
+    Report report;
+    std::string text = "untouched";
+    EXPECT_FALSE(ramps::LayersAsGdalText({}, 0, 1, &text, &report));
 }
 
 std::vector<std::string> FilesUnder(const std::string& dir, const char* suffix)
