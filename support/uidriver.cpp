@@ -560,6 +560,32 @@ void Ctx::Type(HWND target, const std::wstring& text) {
         "typing");
 }
 
+void Ctx::Chord(HWND target, std::initializer_list<UINT> keys) {
+    const std::vector<UINT> vks(keys);
+    RealInput(
+        target,
+        [&] {
+            GUITHREADINFO gti{};
+            gti.cbSize = sizeof gti;
+            if (!GetGUIThreadInfo(uiThread_, &gti) || gti.hwndFocus != target)
+                Fail("a shortcut: the focus is not on " + Describe(target));
+            std::vector<INPUT> in;
+            for (size_t k = 0; k < vks.size() * 2; ++k) {
+                const bool up = k >= vks.size();
+                INPUT i{};
+                i.type = INPUT_KEYBOARD;
+                i.ki.wVk = static_cast<WORD>(up ? vks[vks.size() * 2 - 1 - k] : vks[k]);
+                i.ki.wScan = static_cast<WORD>(MapVirtualKeyW(i.ki.wVk, MAPVK_VK_TO_VSC));
+                i.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) |
+                               (i.ki.wVk == VK_INSERT ? KEYEVENTF_EXTENDEDKEY : 0);
+                in.push_back(i);
+            }
+            if (!in.empty() && SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) != in.size())
+                Fail("SendInput refused the keys, error " + std::to_string(GetLastError()));
+        },
+        "a shortcut");
+}
+
 namespace {
 
 std::vector<INPUT> MouseInputs(POINT screen, int clicks) {

@@ -39,6 +39,7 @@
 
 #include <atomic>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -157,6 +158,10 @@ public:
     // and types the characters with SendInput (KEYEVENTF_UNICODE). Waits until the UI thread has taken
     // the input.
     void Type(HWND target, const std::wstring& text);
+    // Real keyboard input of a shortcut: focuses the control as Type does, presses the virtual keys in
+    // order (modifiers first: {VK_CONTROL, 'V'}) and releases them in reverse. Returns when the UI
+    // thread has taken them or runs a nested modal loop (a message box the keys opened).
+    void Chord(HWND target, std::initializer_list<UINT> keys);
     // BM_CLICK; fails when the button is disabled or hidden (a user could not click it). Returns when the
     // click is handled or when a nested modal loop (a message box opened by the click) runs.
     void Click(HWND button);
