@@ -244,6 +244,75 @@ TEST(TemporaryObjects, LiveUntilTheOutermostModalLoopEndsPermanentOnesAreFoundAg
     Watch(1, nullptr);
 }
 
+// ---- keys of a modal loop ------------------------------------------------------------------------
+
+// Records each key its modal loop takes, handles Enter itself (a button with the focus is not
+// pressed) and opens its nested dialog on F2, from inside the loop's message filter.
+class CKeyDlg : public CDialog {
+public:
+    explicit CKeyDlg(UINT id, CKeyDlg* inner = nullptr) : CDialog(id), m_inner(inner) {}
+    std::vector<std::pair<HWND, WPARAM>> m_keys;
+    CKeyDlg* m_inner;
+    INT_PTR m_innerResult = 0;
+    BOOL PreTranslateMessage(MSG* pMsg) override
+    {
+        if (pMsg->message != WM_KEYDOWN)
+            return FALSE;
+        m_keys.push_back({pMsg->hwnd, pMsg->wParam});
+        if (pMsg->wParam == VK_F2 && m_inner != nullptr) {
+            m_innerResult = m_inner->DoModal();
+            return TRUE;
+        }
+        return pMsg->wParam == VK_RETURN;
+    }
+};
+
+TEST(ModalKeys, EachKeyReachesThePreTranslateMessageOfItsOwnDialogOnce)
+{
+    CKeyDlg inner(IDD_SAVE_COLORTABLE);
+    CKeyDlg outer(IDD_THRESHOLD, &inner);
+    HWND outerOk = nullptr, outerEdit = nullptr, innerOk = nullptr, innerCancel = nullptr;
+    ui::Script s;
+    s.Step("keys in the outer dialog", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(kThresholdCaption, L"#32770");
+        c.Set("outer", d);
+        outerOk = c.Item(d, IDOK);
+        outerEdit = c.Item(d, IDC_THRESHOLD_VALUE);
+        c.Chord(outerOk, {VK_RETURN});
+        c.Chord(outerEdit, {VK_F3});
+        EXPECT_TRUE(IsWindow(d)) << "Enter pressed the button the dialog handled it for";
+    });
+    s.Step("keys in the nested dialog", [&](ui::Ctx& c) {
+        c.Chord(outerOk, {VK_F2});
+        HWND inner = c.WaitWindow(kNameCaption, L"#32770");
+        innerOk = c.Item(inner, IDOK);
+        innerCancel = c.Item(inner, IDCANCEL);
+        c.Chord(innerOk, {VK_RETURN});
+        EXPECT_TRUE(IsWindow(inner));
+        c.Chord(innerCancel, {VK_ESCAPE});
+        c.WaitGone(inner);
+    });
+    s.Step("Escape ends the outer dialog", [&](ui::Ctx& c) {
+        HWND d = c.Get("outer");
+        c.Chord(c.Item(d, IDCANCEL), {VK_ESCAPE});
+        c.WaitGone(d);
+    });
+    EXPECT_EQ(s.Run([&] { return outer.DoModal(); }), IDCANCEL);
+    EXPECT_EQ(inner.m_innerResult, 0);
+    EXPECT_EQ(outer.m_innerResult, IDCANCEL);
+    const std::vector<std::pair<HWND, WPARAM>> outerWant = {
+        {outerOk, VK_RETURN}, {outerEdit, VK_F3}, {outerOk, VK_F2}, {nullptr, VK_ESCAPE}};
+    ASSERT_EQ(outer.m_keys.size(), outerWant.size()) << "a key of the nested dialog reached the outer one";
+    for (size_t i = 0; i + 1 < outerWant.size(); ++i) {
+        EXPECT_EQ(outer.m_keys[i].first, outerWant[i].first) << i;
+        EXPECT_EQ(outer.m_keys[i].second, outerWant[i].second) << i;
+    }
+    EXPECT_EQ(outer.m_keys.back().second, static_cast<WPARAM>(VK_ESCAPE));
+    const std::vector<std::pair<HWND, WPARAM>> innerWant = {{innerOk, VK_RETURN}, {innerCancel, VK_ESCAPE}};
+    EXPECT_EQ(inner.m_keys, innerWant);
+    EXPECT_EQ(AfxGetThreadValue(AFX_THREAD_MSG_FILTER), nullptr) << "the hook outlived the modal loop";
+}
+
 // ---- assertions ----------------------------------------------------------------------------------
 
 class CAssertDlg : public CDialog {

@@ -338,6 +338,15 @@ TEST_F(HeightColorRamps, CopiedLayersAreGdalTextThatPastesBackToTheSameRecord)
     EXPECT_EQ(ramps::DetectFormat("", utf8), ramps::Format::Gdal);
     const std::vector<ColorLayer> table = SpreadTable(test::TableBytes("terrain", 256));
     EXPECT_EQ(Expected(ramps::Format::Gdal, unicode).size(), table.size());
+    // Byte for byte the text the gdaldem proof draws (layers_copy_proof), with CR LF.
+    std::string proven, crlf;
+    ASSERT_TRUE(ramps::LayersAsGdalText(table, kRange[0], kRange[1], &proven, &report));
+    for (char ch : proven) {
+        if (ch == '\n')
+            crlf += '\r';
+        crlf += ch;
+    }
+    EXPECT_EQ(unicode, crlf);
     // Pasted back: the limits and colours are the table's to the bit, now as custom layers.
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(rec->info.fLimit), sizeof rec->info.fLimit), limitsBefore);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(rec->info.wColor), sizeof rec->info.wColor), colorsBefore);
