@@ -1,6 +1,7 @@
 // The tour's ramp steps: 设置 → 导入色带 (a shipped ramp through the file box onto the terrain,
-// its colours kept as a table; the layering dialog on the imported layers) and 设置 → 导出色带
-// (the layers out as a GMT palette through the save box's filter, read back).
+// its colours kept as a table; the layering dialog on the imported layers), 设置 → 导出色带
+// (the layers out as a GMT palette through the save box's filter, read back), and GRASS's srtm
+// ramp pasted into the layering dialog with Ctrl+V.
 #include "demo/tour/steps.h"
 
 #include <commctrl.h>
@@ -164,5 +165,106 @@ void Tour::RampImportExport()
         Failure(L"导出的调色板与分层颜色不符");
 }
 
+
+namespace {
+
+std::string ReadBytes(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0 && bytes.size() < ramps::kMaxRampBytes)
+        bytes.append(buf, got);
+    CloseHandle(f);
+    return bytes;
+}
+
+bool PutClipboardText(HWND owner, const std::wstring& text)
+{
+    if (!OpenClipboard(owner))
+        return false;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    void* to = block != nullptr ? GlobalLock(block) : nullptr;
+    bool ok = false;
+    if (to != nullptr) {
+        memcpy(to, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(block);
+        ok = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    }
+    if (!ok && block != nullptr)
+        GlobalFree(block);
+    CloseClipboard();
+    return ok;
+}
+
+}  // namespace
+
+// 粘贴色带: GRASS's srtm colour rules (GRASS's own file when GRASS is installed, else the copy
+// the program ships) on the clipboard as a user copies them from a text editor, pasted into the
+// layering dialog with Ctrl+V while the layer list has the focus, over the coast's range.
+void Tour::RampPaste()
+{
+    std::wstring source = L"Z:\\usr\\lib\\grass82\\etc\\colors\\srtm";
+    std::string bytes = ReadBytes(source);
+    if (bytes.empty()) {
+        source = viewer.ShippedRampDir() + L"\\srtm.txt";
+        bytes = ReadBytes(source);
+    }
+    TourLog(L"[粘贴色带] GRASS 的 srtm 色带 (" + source + L") 复制到剪贴板, 在高程分层设色对话框中按 Ctrl+V");
+    std::string utf8;
+    ramps::Report report;
+    const float lo = probe.Mesh().lowest, hi = probe.Mesh().highest;
+    ramps::Format format = ramps::Format::Unknown;
+    ramps::Ramp ramp;
+    std::vector<ColorLayer> want;
+    if (!ramps::ImportLayers("", bytes, lo, hi, &format, &ramp, &want, &report) ||
+        !ramps::DecodeText(bytes, &utf8, &report))
+        return Failure(L"srtm 色带无法读取: " + Wide(report.error));
+    if (!PutClipboardText(viewer.Window(), Wide(utf8)))
+        return Failure(L"无法把色带放到剪贴板上");
+    const View before = TakeView(viewer);
+    std::wstring note;
+    const ModalRun run = RunModal(viewer, dir, [&](Driver& d) {
+        HWND dlg = d.WaitDialog(kCaptionHeightColor);
+        if (!dlg)
+            return;
+        d.c.Settle(dlg);
+        HWND list = d.c.Item(dlg, 4006);
+        d.c.Chord(list, {VK_CONTROL, 'V'});
+        // What the layers cannot hold of the ramp (its no-data colour) is said in the warning box.
+        HWND box = d.c.WaitWindow(kCaptionWarning, L"#32770");
+        d.c.Settle(box);
+        note = d.c.DismissMessageBox(box);
+        d.c.WaitGone(box);
+        const int n = static_cast<int>(want.size());
+        d.c.WaitFor([&] { return d.c.Checked(d.c.Item(dlg, 4010)) && d.c.ListCount(list) == n; },
+                    "the pasted ramp's layers in the list");
+        d.c.Settle(dlg, 500);
+        d.Shot(dlg, L"tour_24_ramp_pasted");
+        d.c.Click(d.c.Item(dlg, IDOK));
+    }, [&] { return viewer.EditHeightColors(); });
+    if (!Ran(run, L"_SetHeightColorDlg"))
+        return;
+    TourLog(L"  提示: " + note);
+    View after;
+    if (!ViewAfter(run, L"_SetHeightColorDlg", IDOK, L"对话框没有以确定结束", L"tour_25_viewer_ramp_pasted", &after))
+        return;
+    const HeightColorInfo& rec = probe.Layering();
+    const std::vector<ColorLayer> got = TerrainLayersOf(rec);
+    int differ = got.size() == want.size() ? 0 : static_cast<int>(want.size());
+    for (size_t i = 0; differ == 0 && i < want.size(); ++i)
+        differ += got[i].lower != want[i].lower || got[i].upper != want[i].upper || got[i].color != want[i].color;
+    TourLog(Format(L"  粘贴为 %d 层 (%ls 格式), %.1f - %.1f, 与 ramps::LayersFromRamp 相差 %d 层 -> %ls",
+                   rec.nLayers, Wide(ramps::FormatName(format)).c_str(), lo, hi, differ,
+                   differ == 0 && rec.szName[0] == '\0' ? L"通过" : L"未通过"));
+    if (differ != 0 || rec.szName[0] != '\0')
+        Failure(L"粘贴的色带没有成为自定义分层");
+    if (!CheckLayering(viewer, before, after, L"粘贴的色带"))
+        Failure(L"地形没有使用粘贴的分层颜色");
+}
 
 }  // namespace tour

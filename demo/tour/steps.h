@@ -10,7 +10,7 @@
 //   model.cpp      模型参数设置 and the view's own controls
 //   texture.cpp    选择纹理文件, 纹理参数设置
 //   playback.cpp   录制并播放
-//   ramps.cpp      导入色带, 导出色带
+//   ramps.cpp      导入色带, 导出色带, 粘贴色带
 //   terrain.cpp    an elevation model across sea level, true scale and exaggerated
 //   tour.cpp       the order of the steps (RunTour)
 #pragma once
@@ -142,6 +142,7 @@ struct Tour {
     void RecordAndPlay();
     // ramps.cpp
     void RampImportExport();
+    void RampPaste();
     // terrain.cpp
     void DemSeaLevel();
     void DemExaggerated();

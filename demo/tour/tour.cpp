@@ -28,6 +28,7 @@ int RunTour(TerrainViewer& viewer, const std::wstring& outDir)
     tour.RampImportExport();
     tour.DemSeaLevel();
     tour.DemExaggerated();
+    tour.RampPaste();
 
     TourLog(Format(L"[结束] 失败 %d 项, 尚未完成的导出 %d 项: %ls", tour.failures, tour.notDone,
                    tour.failures == 0 ? L"演示成功" : L"演示失败"));

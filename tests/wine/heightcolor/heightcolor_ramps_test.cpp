@@ -444,7 +444,11 @@ TEST_F(HeightColorRamps, RefusalsSayWhyAndLeaveTheRecordByteIdentical)
             } else {
                 ASSERT_TRUE(PostMessageW(d, WM_DROPFILES, reinterpret_cast<WPARAM>(BuildDrop(Wide(k.dropPath))), 0));
             }
-            said = TakeWarning(c);
+            HWND box = c.WaitWindow(kCaptionWarning, L"#32770");
+            if (k.source && strstr(k.what, "without blue") != nullptr)
+                ui::SaveScreenshotIfRequested(box, L"heightcolor_ramp_refused");
+            said = c.DismissMessageBox(box);
+            c.WaitGone(box);
             c.RunOnUi([&] { after = rec->Bytes(); });
             rows = c.ListCount(list);
             EXPECT_FALSE(c.Checked(c.Item(d, IDC_CUSTOM_LAYERS)));
