@@ -152,6 +152,18 @@ bool ReadFileBytes(const std::wstring& path, size_t cap, std::string* bytes, boo
     return ok;
 }
 
+// Another program (a clipboard viewer, the desktop's clipboard bridge) may hold the clipboard for
+// a moment: a few short tries, a tenth of a second in all.
+bool OpenClipboardSoon(HWND owner)
+{
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (::OpenClipboard(owner))
+            return true;
+        ::Sleep(10);
+    }
+    return false;
+}
+
 bool IsEditFocus(HWND focus)
 {
     wchar_t cls[16] = L"";
@@ -191,7 +203,7 @@ void CHeightColorDlg::PasteRamp()
     std::string utf8;
     bool text = false;
     ramps::Report report;
-    if (::IsClipboardFormatAvailable(CF_UNICODETEXT) && ::OpenClipboard(m_hWnd)) {
+    if (::IsClipboardFormatAvailable(CF_UNICODETEXT) && OpenClipboardSoon(m_hWnd)) {
         HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
         const SIZE_T bytes = data != nullptr ? ::GlobalSize(data) : 0;
         if (bytes / sizeof(wchar_t) > ramps::kMaxRampBytes) {
@@ -289,7 +301,7 @@ void CHeightColorDlg::CopyLayers()
         const std::string ansi(crlf);  // digits, signs and blanks only: the same bytes in any code page
         HGLOBAL unicode = GlobalCopy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
         HGLOBAL plain = GlobalCopy(ansi.c_str(), ansi.size() + 1);
-        if (unicode != nullptr && plain != nullptr && ::OpenClipboard(m_hWnd)) {
+        if (unicode != nullptr && plain != nullptr && OpenClipboardSoon(m_hWnd)) {
             ::EmptyClipboard();
             // The clipboard owns the blocks it took.
             if (::SetClipboardData(CF_UNICODETEXT, unicode) != nullptr)
