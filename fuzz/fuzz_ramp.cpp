@@ -1,7 +1,8 @@
 // Ramp readers: any bytes as any of the text formats. Whatever is read is written in every
 // format over a range, and GDAL text read back gives the colours of the ramp it came from; laid
 // over a range as a host's layers it covers the range with 1 to 256 touching layers, which go
-// out as a GMT palette that reads back.
+// out as a GMT palette that reads back. The same bytes as a paste (ImportLayers): refused with a
+// kind, or layers covering the range.
 #include <stdint.h>
 
 #include <cmath>
@@ -22,7 +23,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                      ramps::Format::Qgis, ramps::Format::Clr};
     const ramps::Format guess = ramps::DetectFormat("fuzz.txt", text);
     FUZZ_CHECK(guess == ramps::Format::Gdal || guess == ramps::Format::Grass || guess == ramps::Format::Qgis ||
-               guess == ramps::Format::Lut);
+               guess == ramps::Format::Cpt || guess == ramps::Format::Lut);
+    // As a paste: refused with a kind and a reason and nothing written, or 1 to 256 touching
+    // layers covering the range.
+    {
+        ramps::Format used = ramps::Format::Clr;
+        ramps::Ramp ramp;
+        std::vector<ColorLayer> layers(3);
+        ramps::Report r;
+        if (ramps::ImportLayers("", bytes, -100, 100, &used, &ramp, &layers, &r)) {
+            FUZZ_CHECK(used != ramps::Format::Lut && used != ramps::Format::Unknown);
+            FUZZ_CHECK(!layers.empty() && layers.size() <= static_cast<size_t>(kMaxLayers));
+            FUZZ_CHECK(layers.front().lower == -100 && layers.back().upper == 100);
+        } else {
+            FUZZ_CHECK(r.fault != ramps::Fault::None && !r.error.empty());
+            FUZZ_CHECK(layers.size() == 3 && ramp.stops.empty());
+        }
+    }
     for (ramps::Format f : formats) {
         ramps::Ramp ramp;
         ramps::Report r;
