@@ -70,11 +70,6 @@ void SetChild(VARIANT* v, LONG child)
 
 }  // namespace
 
-bool AfxAccessibilityLoaded()
-{
-    return g_apiLoaded;
-}
-
 // The IAccessible of a window's parts: the window's own object, or one of its child objects
 // (scope). A child object keeps the window's object alive and asks it for the parts.
 class CAccessible final : public IAccessible {
@@ -158,8 +153,7 @@ public:
         CAccessibleParts* parts = Parts();
         if (parts == nullptr)
             return CO_E_OBJNOTCONNECTED;
-        *count = parts->AccChildCount(m_scope);
-        return S_OK;
+        return Guard([&] { *count = parts->AccChildCount(m_scope); });
     }
     STDMETHODIMP get_accChild(VARIANT child, IDispatch** object) override
     {
@@ -229,7 +223,10 @@ public:
         CAccessibleParts* parts = Parts();
         if (parts == nullptr)
             return CO_E_OBJNOTCONNECTED;
-        const LONG child = parts->AccFocusedChild(m_scope);
+        LONG child = -1;
+        const HRESULT hr = Guard([&] { child = parts->AccFocusedChild(m_scope); });
+        if (FAILED(hr))
+            return hr;
         if (child < 0)
             return S_FALSE;
         return Point(focus, child);
@@ -274,7 +271,10 @@ public:
         const HRESULT hr = Describe(start, &id, item);
         if (FAILED(hr))
             return hr;
-        const LONG count = Parts()->AccChildCount(m_scope);
+        LONG count = 0;
+        const HRESULT counted = Guard([&] { count = Parts()->AccChildCount(m_scope); });
+        if (FAILED(counted))
+            return counted;
         LONG target = 0;
         if (id == CHILDID_SELF && direction == NAVDIR_FIRSTCHILD)
             target = 1;
@@ -303,7 +303,9 @@ public:
         ::GetClientRect(m_hWnd, &client);
         if (!::PtInRect(&client, pt))
             return S_FALSE;
-        return Point(child, parts->AccChildAt(m_scope, pt));
+        LONG at = CHILDID_SELF;
+        const HRESULT hr = Guard([&] { at = parts->AccChildAt(m_scope, pt); });
+        return FAILED(hr) ? hr : Point(child, at);
     }
     STDMETHODIMP accDoDefaultAction(VARIANT) override { return DISP_E_MEMBERNOTFOUND; }
     STDMETHODIMP put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
@@ -331,9 +333,24 @@ private:
             *id = V_I4(&child);
         else
             return E_INVALIDARG;
-        if (!parts->AccDescribe(m_scope, *id, item))
-            return E_INVALIDARG;
-        return S_OK;
+        bool known = false;
+        const HRESULT hr = Guard([&] { known = parts->AccDescribe(m_scope, *id, item); });
+        if (FAILED(hr))
+            return hr;
+        return known ? S_OK : E_INVALIDARG;
+    }
+
+    // Runs a call into the parts: no exception leaves the object (a text that found no memory
+    // is a failed call).
+    template <class F>
+    static HRESULT Guard(F&& call)
+    {
+        try {
+            call();
+            return S_OK;
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
     }
 
     // A child object of the window's object, with one reference for the caller; null for a
@@ -341,7 +358,9 @@ private:
     IDispatch* ChildObject(LONG id)
     {
         CAccessibleParts* parts = Parts();
-        if (m_root != nullptr || parts == nullptr || !parts->AccChildIsObject(id))
+        bool isObject = false;
+        if (m_root != nullptr || parts == nullptr || FAILED(Guard([&] { isObject = parts->AccChildIsObject(id); })) ||
+            !isObject)
             return nullptr;
         CAccessible* object = new (std::nothrow) CAccessible(this, id);
         if (object == nullptr)

@@ -62,6 +62,3 @@ private:
     CAccessibleParts* m_parts;
     CAccessible* m_object = nullptr;  // one reference held
 };
-
-// Whether oleacc.dll has been loaded by this module (it is loaded at the first WM_GETOBJECT).
-bool AfxAccessibilityLoaded();
