@@ -166,4 +166,17 @@
 #define IDC_FORMAT_INFO                 14060
 #define IDC_FORMAT                      14061
 
+/* Strings 5100 to 5199: what the library tells screen readers about the parts it draws
+ * itself (the layer list, the model pages' swatches, the texture preview pane). */
+#define IDS_ACC_LAYER_LIST              5100    /* the layer list's own name          */
+#define IDS_ACC_COLUMN_FIRST            5101    /* 5101 to 5104: the four column names */
+#define IDS_ACC_ROW_FORMAT              5105    /* layer number, limits, colour name  */
+#define IDS_ACC_CELL_FORMAT             5106    /* layer number, column name, text    */
+#define IDS_ACC_RGB_FORMAT              5107    /* red, green, blue                   */
+#define IDS_ACC_SWATCH_FORMAT           5108    /* row label, colour name             */
+#define IDS_ACC_PREVIEW_PICTURE         5109    /* file name, width, height           */
+#define IDS_ACC_PREVIEW_NONE            5110
+#define IDS_COLOR_NAME_FIRST            5120    /* 5120 to 5142: heightcolor/colornames.h */
+#define IDS_COLOR_NAME_LAST             5142
+
 #endif /* OROSCAPE_RESOURCE_H */
