@@ -13,6 +13,9 @@ BEGIN_MESSAGE_MAP(CColorLayerList, CListCtrl)
     ON_MESSAGE(WM_GETDLGCODE, OnGetDlgCode)
     ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
     ON_MESSAGE(LVM_DELETEALLITEMS, OnDeleteAllItems)
+    ON_MESSAGE(WM_GETOBJECT, OnGetObject)
+    ON_MESSAGE(WM_SETFOCUS, OnSetFocus)
+    ON_MESSAGE(WM_KILLFOCUS, OnKillFocus)
 END_MESSAGE_MAP()
 
 namespace {
@@ -34,7 +37,10 @@ CColorLayerList::CColorLayerList()
       m_nSelColumn(-1),
       m_cursor{-1, kLayerColourColumn},
       m_metrics(LayerListMetricsAt(kBaseDpi)),
-      m_nCursorDrawnRow(-1)
+      m_nCursorDrawnRow(-1),
+      m_accParts(*this),
+      m_accServer(&m_accParts),
+      m_accAnnounced{-1, -1}
 {
     m_rcSelCell = RECT{0, 0, 0, 0};
     for (RECT& rc : m_rcColumn)
@@ -196,6 +202,7 @@ void CColorLayerList::OnLButtonDown(UINT nFlags, CPoint point)
         m_cursor.column = column;
         InvalidateFocusedRow();
     }
+    AnnounceCursorCell(false);
 }
 
 void CColorLayerList::OnLButtonDblClk(UINT nFlags, CPoint point)
@@ -270,6 +277,7 @@ LRESULT CColorLayerList::OnKeyDown(WPARAM wParam, LPARAM lParam)
         if (column != m_cursor.column) {
             m_cursor.column = column;
             InvalidateFocusedRow();
+            AnnounceCursorCell(false);
         }
         return 0;
     }
@@ -283,7 +291,9 @@ LRESULT CColorLayerList::OnKeyDown(WPARAM wParam, LPARAM lParam)
     case LayerKeyAction::kListOwn:
         break;
     }
-    return Default();
+    const LRESULT result = Default();
+    AnnounceCursorCell(false);
+    return result;
 }
 
 LRESULT CColorLayerList::OnDeleteAllItems(WPARAM wParam, LPARAM lParam)
@@ -304,4 +314,40 @@ void CColorLayerList::RestoreCursor()
     item.state = LVIS_FOCUSED | LVIS_SELECTED;
     SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(m_cursor.row), reinterpret_cast<LPARAM>(&item));
     SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(m_cursor.row), FALSE);
+    // The rows are new: the cell is announced again, also where the cursor stayed.
+    AnnounceCursorCell(true);
+}
+
+LRESULT CColorLayerList::OnGetObject(WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    if (m_accServer.OnGetObject(m_hWnd, wParam, lParam, &result))
+        return result;
+    return Default();
+}
+
+LRESULT CColorLayerList::OnSetFocus(WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = Default();
+    AnnounceCursorCell(true);
+    return result;
+}
+
+LRESULT CColorLayerList::OnKillFocus(WPARAM wParam, LPARAM lParam)
+{
+    m_accAnnounced = LayerCellCursor{-1, -1};
+    return Default();
+}
+
+void CColorLayerList::AnnounceCursorCell(bool always)
+{
+    if (::GetFocus() != m_hWnd)
+        return;
+    const LayerCellCursor cell{GetNextItem(-1, LVNI_FOCUSED), m_cursor.column};
+    if (cell.row < 0 || cell.column < 0 || cell.column >= m_nColumns)
+        return;
+    if (!always && cell.row == m_accAnnounced.row && cell.column == m_accAnnounced.column)
+        return;
+    m_accAnnounced = cell;
+    CAccessibleServer::NotifyFocus(m_hWnd, LayerCellChildId(cell.row, cell.column));
 }

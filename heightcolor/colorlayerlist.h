@@ -2,9 +2,11 @@
 // number, lower limit, upper limit, colour swatch) that frames the clicked cell and asks its
 // parent to edit a double-clicked limit or colour cell, or the cell under its keyboard cursor.
 #pragma once
+#include "afx/afxacc.h"
 #include "afx/afxcmn.h"
 #include "heightcolor/layercolumns.h"
 #include "heightcolor/layercursor.h"
+#include "heightcolor/layerlistparts.h"
 #include "include/oroscape.h"
 
 // Rows are filled by the parent dialog: sub-item 0 the layer number, 1 and 2 the limits as
@@ -18,6 +20,10 @@
 // Enter, F2 and Space ask the parent to edit the cursor's cell exactly as a double-click on
 // that cell does. The list asks the dialog for Enter, so Enter does not press the default
 // button while the list has the focus.
+//
+// Screen readers get the rows and cells by name (CLayerListParts); whenever the focused list's
+// cursor lands on another cell (a key, a click, the focus coming to the list, a refill) the
+// list raises the focus event for that cell.
 class CColorLayerList : public CListCtrl {
 public:
     CColorLayerList();
@@ -58,10 +64,20 @@ protected:
     LRESULT OnGetDlgCode(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetFocus(WPARAM wParam, LPARAM lParam);
+    LRESULT OnKillFocus(WPARAM wParam, LPARAM lParam);
 
 private:
     LayerListMetrics m_metrics;
     int m_nCursorDrawnRow;  // row whose cell shows the cursor rectangle, -1 for none
+    CLayerListParts m_accParts;
+    CAccessibleServer m_accServer;
+    LayerCellCursor m_accAnnounced;  // the cell readers were last told of, row -1 for none
+
+    // Raises the focus event for the cursor's cell of the focused row when the list has the
+    // keyboard focus and that cell is not the one last announced (always: even when it is).
+    void AnnounceCursorCell(bool always);
 
     // The column of the first selected row whose cell holds point, from firstColumn on; -1 when
     // no row is selected or no such cell holds it. cell receives that cell.

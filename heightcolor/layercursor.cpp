@@ -45,3 +45,28 @@ int LayerColumnToEdit(LayerCellCursor cursor, int rowCount, int nColumns)
         return -1;
     return cursor.column;
 }
+
+long LayerCellChildId(int row, int column)
+{
+    if (row < 0 || row >= kLayerAccessibleRowsMax || column < 0 || column >= kLayerColumnsMax)
+        return 0;
+    return kLayerCellIdBase + static_cast<long>(row) * kLayerColumnsMax + column;
+}
+
+LayerChild LayerChildOf(long childId, int rowCount, int nColumns)
+{
+    const LayerChild none{LayerChild::kNone, -1, -1};
+    if (childId >= 1 && childId < kLayerCellIdBase) {
+        if (childId > rowCount)
+            return none;
+        return LayerChild{LayerChild::kRow, static_cast<int>(childId - 1), -1};
+    }
+    if (childId < kLayerCellIdBase)
+        return none;
+    const long offset = childId - kLayerCellIdBase;
+    const long row = offset / kLayerColumnsMax;
+    const int column = static_cast<int>(offset % kLayerColumnsMax);
+    if (row >= rowCount || column >= nColumns)
+        return none;
+    return LayerChild{LayerChild::kCell, static_cast<int>(row), column};
+}

@@ -41,3 +41,23 @@ LayerCellCursor ClampLayerCursor(LayerCellCursor cursor, int rowCount, int nColu
 // The column an edit key asks the parent to edit for the cursor: the cursor's column when its
 // cell is a limit or the colour of a row the list holds, else -1 (nothing happens).
 int LayerColumnToEdit(LayerCellCursor cursor, int rowCount, int nColumns);
+
+// What a reader of the screen is told about: the list's rows and cells, named by child numbers
+// of the list's accessible object. Rows are 1 to the row count (the numbers the list view's own
+// notifications use); a cell of row r, column c is kLayerCellIdBase + r * kLayerColumnsMax + c.
+const long kLayerCellIdBase = 0x10000;
+const int kLayerColumnsMax = 4;
+// The rows a list can number this way.
+const int kLayerAccessibleRowsMax = (0x7FFFFFFF - kLayerCellIdBase) / kLayerColumnsMax;
+
+struct LayerChild {
+    enum Kind { kNone, kRow, kCell } kind;
+    int row;     // 0-based, -1 for kNone
+    int column;  // -1 for a row or kNone
+};
+
+// The child number of a cell; 0 (the list itself) when row or column is out of reach.
+long LayerCellChildId(int row, int column);
+// What a child number names in a list of rowCount rows and nColumns columns: a row or a cell it
+// holds, or kNone (the list itself, or a number that names nothing there).
+LayerChild LayerChildOf(long childId, int rowCount, int nColumns);

@@ -23,7 +23,8 @@
 #define IDB_LAYER_IMAGES                4003    /* 14 x 16, 16 colours, mask 0xC0C0C0 */
 #define IDI_HEIGHT_COLOR                4019    /* 32 x 32 and 48 x 48, 256 colours   */
 
-/* String table: 4020 to 4036 (4019 and 4037 absent), and the ramp block below from 5000. */
+/* String table: 4020 to 4036 (4019 and 4037 absent); blocks of their own below from 5000 (ramps)
+   and 5100 (screen readers). */
 #define IDS_NEED_COLORS                 4020
 #define IDS_FILE_EXISTS                 4021
 #define IDS_SAVE_FAILED                 4022
@@ -43,7 +44,7 @@
 #define IDS_FMT_S3TC_RGBA               4036    /* RGBA_S3TC_DXT1, _DXT3, _DXT5    */
 
 /* Ramps pasted, dropped or copied in the layering dialog: a block of its own from 5000 (5000 to
-   5099). The fault texts 5010 to 5022 follow the ramp reader's fault kinds. */
+   5099). The fault texts 5010 to 5021 follow the ramp reader's fault kinds. */
 #define IDS_RAMP_NO_TEXT                5000    /* clipboard without text          */
 #define IDS_RAMP_UNREADABLE             5001    /* %ls format, %ls fault           */
 #define IDS_RAMP_UNREADABLE_LINE        5002    /* %ls format, %d line, %ls fault  */
@@ -190,5 +191,18 @@
 #define IDC_BLUE_BAND                   14048
 #define IDC_FORMAT_INFO                 14060
 #define IDC_FORMAT                      14061
+
+/* Strings 5100 to 5199: what the library tells screen readers about the parts it draws
+ * itself (the layer list, the model pages' swatches, the texture preview pane). */
+#define IDS_ACC_LAYER_LIST              5100    /* the layer list's own name          */
+#define IDS_ACC_COLUMN_FIRST            5101    /* 5101 to 5104: the four column names */
+#define IDS_ACC_ROW_FORMAT              5105    /* layer number, limits, colour name  */
+#define IDS_ACC_CELL_FORMAT             5106    /* layer number, column name, text    */
+#define IDS_ACC_RGB_FORMAT              5107    /* red, green, blue                   */
+#define IDS_ACC_SWATCH_FORMAT           5108    /* row label, colour name             */
+#define IDS_ACC_PREVIEW_PICTURE         5109    /* file name, width, height           */
+#define IDS_ACC_PREVIEW_NONE            5110
+#define IDS_COLOR_NAME_FIRST            5120    /* 5120 to 5142: heightcolor/colornames.h */
+#define IDS_COLOR_NAME_LAST             5142
 
 #endif /* OROSCAPE_RESOURCE_H */

@@ -5,13 +5,12 @@
 #                                 files to qemu: nothing changes for the rest of the machine, and
 #                                 nothing is left behind however the command ends
 #   anything else                 as it is (the machine's binfmt_misc already hands them over)
-# The entry's F flag opens qemu at registration, so it serves whatever mounts the command sees.
 if [ "${OROSCAPE_EMULATION:-}" != namespace ]; then
   exec "$@"
 fi
-qemu=${OROSCAPE_QEMU_I386:-/usr/bin/qemu-i386-static}
+oroscape_root=$(cd "$(dirname "$0")/.." && pwd)
+. "$oroscape_root/scripts/wineenv.sh"
 exec unshare --user --map-root-user --mount sh -c '
   mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || exit 125
-  printf "%s" ":oroscape-i386:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$0:F" \
-    > /proc/sys/fs/binfmt_misc/register || exit 125
-  exec "$@"' "$qemu" "$@"
+  printf "%s" "$0" > /proc/sys/fs/binfmt_misc/register || exit 125
+  exec "$@"' "$(binfmt_register_line "$binfmt_entry" "$OROSCAPE_QEMU_I386")" "$@"

@@ -30,6 +30,13 @@ binfmt_dir=/proc/sys/fs/binfmt_misc
 binfmt_entry=oroscape-i386
 binfmt_restore=
 
+# The line that registers NAME as the interpreter INTERPRETER of i386 ELF executables (ELF, 32-bit,
+# little-endian, type executable or shared object, e_machine 3). F: the interpreter is opened at
+# registration, so it serves inside any mount namespace or chroot.
+binfmt_register_line() {
+  printf '%s' ":$1:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$2:F"
+}
+
 # The binfmt_misc entry, enabled or not, that hands i386 ELF files to an interpreter: prints its
 # name; nothing when there is none. Read, not guessed by running a program: with such an entry
 # enabled a 32-bit program runs, but under emulation.
@@ -107,8 +114,7 @@ ia32_emulate() {
     echo 1 > "$binfmt_dir/$entry" || return 1
     [ "$binfmt_restore" = unmount ] || binfmt_restore="disable $entry"
   else
-    # F: the interpreter is opened now, so it serves inside any mount namespace or chroot.
-    printf '%s' ":$binfmt_entry:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$OROSCAPE_QEMU_I386:F" \
+    binfmt_register_line "$binfmt_entry" "$OROSCAPE_QEMU_I386" \
       > "$binfmt_dir/register" 2>/dev/null || {
       OROSCAPE_IA32_HOW="$OROSCAPE_IA32_HOW; binfmt_misc refused the qemu-i386 entry"
       ia32_restore

@@ -184,6 +184,7 @@ void CPreViewTexDlg::OnPaint()
     CString label;
     if (!LoadResString(IDS_PREVIEW_LABEL, label))
         return;
+    m_wndPreview.ShowsNothing();
     if (m_strPreviewFile.IsEmpty()) {
         m_wndPreview.SetWindowText(label);
         return;
@@ -193,6 +194,50 @@ void CPreViewTexDlg::OnPaint()
         if (!DrawPreview())
             m_wndPreview.SetWindowText(label);
     }
+}
+
+BEGIN_MESSAGE_MAP(CPreviewPane, CStatic)
+    ON_MESSAGE(WM_GETOBJECT, OnGetObject)
+END_MESSAGE_MAP()
+
+void CPreviewPane::ShowsPicture(const wchar_t* path, int width, int height)
+{
+    // The file name: what follows the last separator.
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p != L'\0'; ++p) {
+        if (*p == L'\\' || *p == L'/')
+            name = p + 1;
+    }
+    m_strFileName = name;
+    m_cx = width;
+    m_cy = height;
+}
+
+void CPreviewPane::ShowsNothing()
+{
+    m_strFileName.Empty();
+    m_cx = m_cy = 0;
+}
+
+LRESULT CPreviewPane::OnGetObject(WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    if (m_accServer.OnGetObject(m_hWnd, wParam, lParam, &result))
+        return result;
+    return Default();
+}
+
+bool CPreviewPane::AccDescribe(LONG scope, LONG child, AFX_ACCITEM& item)
+{
+    if (scope != CHILDID_SELF || child != CHILDID_SELF)
+        return false;
+    if (m_strFileName.IsEmpty())
+        LoadResString(IDS_ACC_PREVIEW_NONE, item.name);
+    else
+        FormatResString(item.name, IDS_ACC_PREVIEW_PICTURE, m_strFileName.GetString(), m_cx, m_cy);
+    item.role = ROLE_SYSTEM_GRAPHIC;
+    item.state = STATE_SYSTEM_READONLY;
+    return true;
 }
 
 short CPreViewTexDlg::DrawPreview()
@@ -217,6 +262,7 @@ short CPreViewTexDlg::DrawPreview()
                     ::StretchBlt(paneDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, memDC, 0, 0,
                                  info.bmWidth, info.bmHeight, SRCCOPY);
                     drawn = 1;
+                    m_wndPreview.ShowsPicture(m_strPreviewFile, info.bmWidth, info.bmHeight);
                     ::SelectObject(memDC, previous);
                 }
                 ::DeleteDC(memDC);
@@ -258,6 +304,7 @@ void CPreViewTexDlg::OnFolderChange()
             SetControlText(nameBoxId, L"");
     }
     if (m_bPreviewCreated) {
+        m_wndPreview.ShowsNothing();
         m_wndPreview.Invalidate(TRUE);
         CString label;
         if (LoadResString(IDS_PREVIEW_LABEL, label))

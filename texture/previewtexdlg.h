@@ -1,8 +1,33 @@
 // The texture file chooser: the explorer-style open dialog for a bitmap, with a preview pane.
-//   CPreViewTexDlg
+//   CPreViewTexDlg, CPreviewPane
 #pragma once
+#include "afx/afxacc.h"
 #include "afx/afxcmn.h"
 #include "afx/afxdlgs.h"
+
+// The preview pane: a static the chooser draws the picture on. Screen readers get it as a
+// graphic named by what it shows: "图片预览：<file name>，<width> × <height> 像素", or that
+// there is nothing to preview.
+class CPreviewPane : public CStatic, private CAccessibleParts {
+public:
+    CPreviewPane() : m_accServer(this) {}
+    // The pane shows the picture of path (its file name is said), of width x height pixels.
+    void ShowsPicture(const wchar_t* path, int width, int height);
+    // The pane shows its label: nothing to preview.
+    void ShowsNothing();
+
+protected:
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CAccessibleServer m_accServer;
+    CString m_strFileName;  // empty: nothing shown
+    int m_cx = 0, m_cy = 0;
+
+    LONG AccChildCount(LONG scope) override { return 0; }
+    bool AccDescribe(LONG scope, LONG child, AFX_ACCITEM& item) override;
+};
 
 // The chooser. Its own window is the small child of template 4018 inside the common dialog;
 // the standard controls and the preview pane are children of the common dialog, and all
@@ -26,7 +51,7 @@ public:
     // surface is to be had. Every GDI object it takes is released on every path.
     short DrawPreview();
 
-    CStatic m_wndPreview;            // the pane, a child of the common dialog
+    CPreviewPane m_wndPreview;       // the pane, a child of the common dialog
     bool m_bPreviewCreated;          // set once the pane exists
     bool m_bGrown = false;           // the dialog grew for the button row in this showing
     HFONT m_hPaneFont = nullptr;     // the pane's label font; owned, outlives the pane

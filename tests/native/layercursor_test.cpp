@@ -89,3 +89,45 @@ TEST(LayerCursor, EditKeysEditTheCellsADoubleClickEdits)
         EXPECT_EQ(LayerColumnToEdit(c.cursor, c.rows, 4), c.expected)
             << c.cursor.row << "," << c.cursor.column << " of " << c.rows;
 }
+
+TEST(LayerCursor, ChildNumbersOfRowsAndCellsAndNumbersThatNameNothing)
+{
+    struct Case {
+        long id;
+        int rows, columns;
+        LayerChild::Kind kind;
+        int row, column;
+    };
+    const long cell = kLayerCellIdBase;
+    const Case cases[] = {
+        {1, 8, 4, LayerChild::kRow, 0, -1},
+        {8, 8, 4, LayerChild::kRow, 7, -1},
+        {9, 8, 4, LayerChild::kNone, -1, -1},       // past the last row
+        {0, 8, 4, LayerChild::kNone, -1, -1},       // the list itself
+        {-4, 8, 4, LayerChild::kNone, -1, -1},      // the platform's object numbers
+        {cell, 8, 4, LayerChild::kCell, 0, 0},
+        {cell + 4 * 7 + 3, 8, 4, LayerChild::kCell, 7, 3},
+        {cell + 4 * 8, 8, 4, LayerChild::kNone, -1, -1},  // a cell of a row the list lacks
+        {cell + 3, 8, 3, LayerChild::kNone, -1, -1},      // a column the list lacks
+        {cell + 1, 0, 4, LayerChild::kNone, -1, -1},      // an empty list
+        {1, 0, 4, LayerChild::kNone, -1, -1},
+    };
+    for (const Case& c : cases) {
+        const LayerChild got = LayerChildOf(c.id, c.rows, c.columns);
+        EXPECT_EQ(got.kind, c.kind) << "id " << c.id;
+        EXPECT_EQ(got.row, c.row) << "id " << c.id;
+        EXPECT_EQ(got.column, c.column) << "id " << c.id;
+    }
+    // A cell's number leads back to the cell; a cell out of reach gets no number.
+    for (int row : {0, 1, 255, kLayerAccessibleRowsMax - 1})
+        for (int column = 0; column < 4; ++column) {
+            const LayerChild back = LayerChildOf(LayerCellChildId(row, column), kLayerAccessibleRowsMax, 4);
+            EXPECT_EQ(back.kind, LayerChild::kCell);
+            EXPECT_EQ(back.row, row);
+            EXPECT_EQ(back.column, column);
+        }
+    EXPECT_EQ(LayerCellChildId(-1, 0), 0);
+    EXPECT_EQ(LayerCellChildId(0, 4), 0);
+    EXPECT_EQ(LayerCellChildId(kLayerAccessibleRowsMax, 0), 0);
+    EXPECT_GT(LayerCellChildId(kLayerAccessibleRowsMax - 1, 3), 0);
+}

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "acc_reader.h"
 #include "chooser_support.h"
 #include "include/oroscape.h"
 #include "support/capture.h"
@@ -425,3 +426,71 @@ TEST_F(ChooserTest, PathsTheHostCannotReadAreRefusedUntouched)
 }
 
 }  // namespace
+
+// ---- what a screen reader is told about the pane ----------------------------------------------
+
+namespace {
+
+std::wstring PaneName(ui::Ctx& c, const Chooser& ch)
+{
+    std::wstring name = L"(no object)";
+    c.RunOnUi([&] {
+        if (IAccessible* acc = test::AccOfWindow(ch.pane)) {
+            const test::AccPart part = test::AccReadPart(acc, CHILDID_SELF);
+            name = part.name;
+            if (part.role != ROLE_SYSTEM_GRAPHIC)
+                name += L" (not a graphic)";
+            acc->Release();
+        }
+    });
+    return name;
+}
+
+}  // namespace
+
+TEST_F(ChooserTest, ThePaneSaysWhichPictureItShowsOrThatThereIsNone)
+{
+    if (const char* expected = getenv("OROSCAPE_EXPECT_ACP")) {
+        EXPECT_EQ(GetACP(), static_cast<UINT>(atoi(expected)));
+    }
+    pics.Bitmap(L"c24.bmp", 300, 200, 24, kRed);
+    pics.Bitmap(L"c16.bmp", 40, 30, 16, kGreen);
+    pics.Bitmap(L"p8.bmp", 64, 64, 8, kRed);
+    const std::wstring none = L"图片预览：没有可预览的图片";
+    struct Step {
+        const wchar_t* select;  // null: the folder changes (up one level)
+        const wchar_t* said;    // null: nothing to preview
+        COLORREF color;         // of the picture said
+    };
+    const Step steps[] = {
+        {L"c24", L"图片预览：c24.bmp，300 × 200 像素", kRed},
+        {L"c16", L"图片预览：c16.bmp，40 × 30 像素", kGreen},
+        {L"p8", nullptr, 0},  // 8 bits per pixel: not previewed
+        {L"c24", L"图片预览：c24.bmp，300 × 200 像素", kRed},
+        {nullptr, nullptr, 0},
+    };
+    ui::Script s;
+    s.Step("select pictures and read the pane's name", [&](ui::Ctx& c) {
+        Chooser ch = FindChooser(c);
+        WaitForLabel(c, ch, "before any selection");
+        EXPECT_EQ(PaneName(c, ch), none) << "before any selection";
+        for (const Step& k : steps) {
+            if (k.select != nullptr) {
+                SelectFile(c, ch, k.select);
+            } else {
+                const std::wstring before = Folder(c, ch);
+                c.Command(ch.dialog, kUpFolderCommand);
+                c.WaitFor([&] { return Folder(c, ch) != before; }, "another folder");
+            }
+            if (k.said != nullptr)
+                WaitForPicture(c, ch, k.color, "a picture");
+            else
+                WaitForLabel(c, ch, "for no picture");
+            c.Flush();
+            EXPECT_EQ(PaneName(c, ch), k.said ? k.said : none) << (k.select ? ui::Narrow(k.select) : "up a folder");
+        }
+        c.Click(ch.dialog, IDCANCEL);
+    });
+    EXPECT_EQ(0, Choose(s));
+    EXPECT_TRUE(s.Succeeded());
+}
