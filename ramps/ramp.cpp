@@ -1,11 +1,11 @@
 #include "ramps/ramp.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "heightcolor/layers.h"
+#include "ramps/shortest.h"
 
 namespace ramps {
 
@@ -594,9 +594,8 @@ std::string FormatNumber(double v)
 {
     if (v == 0)
         return "0";
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, res.ptr);
+    char buf[kShortestDoubleMax];
+    return std::string(buf, ShortestDouble(v, buf));
 }
 
 }  // namespace ramps
