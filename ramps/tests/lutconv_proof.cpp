@@ -27,35 +27,17 @@
 #include "ramps/ramp.h"
 #include "terrain/ascgrid.h"
 #include "terrain/samplescene.h"
+#include "ramps/tests/proof.h"
 
 namespace {
 
-int failures = 0;
-std::string lutconv, work;
+using proof::ReadPpm;
+using proof::Run;
+using proof::Slurp;
+using proof::Spit;
+using proof::work;
 
-#define CHECK(cond, ...)                                              \
-    do {                                                              \
-        if (!(cond)) {                                                \
-            std::printf("FAILED %s:%d: %s: ", __FILE__, __LINE__, #cond); \
-            std::printf(__VA_ARGS__);                                 \
-            std::printf("\n");                                        \
-            ++failures;                                               \
-        }                                                             \
-    } while (0)
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-void Spit(const std::string& path, const std::string& bytes)
-{
-    std::ofstream f(path, std::ios::binary);
-    f << bytes;
-}
+std::string lutconv;
 
 bool HardLink(const std::string& from, const std::string& to)
 {
@@ -67,16 +49,6 @@ bool Exists(const std::string& path)
 {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
-}
-
-// Runs a command line; its exit status, stderr kept in *err.
-int Run(const std::string& cmd, std::string* err = nullptr)
-{
-    const std::string errFile = work + "/stderr.txt";
-    const int rc = std::system((cmd + " >" + work + "/stdout.txt 2>" + errFile).c_str());
-    if (err != nullptr)
-        *err = Slurp(errFile);
-    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
 int Lutconv(const std::string& args, std::string* err = nullptr) { return Run(lutconv + " " + args, err); }
@@ -92,25 +64,6 @@ bool Load(const std::string& path, ramps::Format format, ramps::Ramp* ramp)
     return true;
 }
 
-// A binary PPM as gdaldem's PNM driver writes it.
-bool ReadPpm(const std::string& path, int* w, int* h, std::vector<unsigned char>* rgb)
-{
-    const std::string data = Slurp(path);
-    std::istringstream in(data);
-    std::string magic;
-    int maxval = 0;
-    in >> magic >> *w >> *h >> maxval;
-    if (magic != "P6" || maxval != 255)
-        return false;
-    in.get();
-    const size_t at = static_cast<size_t>(in.tellg());
-    const size_t n = static_cast<size_t>(*w) * *h * 3;
-    if (data.size() < at + n)
-        return false;
-    rgb->assign(data.begin() + at, data.begin() + at + n);
-    return true;
-}
-
 std::vector<LutColor> ReadTable(const std::string& path)
 {
     const std::string bytes = Slurp(path);
@@ -121,56 +74,22 @@ std::vector<LutColor> ReadTable(const std::string& path)
 }
 
 // 1. The host's layering of a table over the grid, through GDAL text, drawn by gdaldem.
-void LayeringThroughGdaldem(const std::string& table, const AscGrid& grid, const std::string& gridFile)
+void LayeringThroughGdaldem(const std::string& table, const proof::SampleGrid& sample)
 {
     const std::vector<LutColor> colors = ReadTable(table);
     CHECK(!colors.empty(), "%s holds no table", table.c_str());
     if (colors.empty())
         return;
-    const std::string txt = work + "/layers.txt", ppm = work + "/layers.ppm";
-    CHECK(Lutconv(table + " --dem " + gridFile + " -o " + txt + " --format gdal") == 0, "export of %s", table.c_str());
-    CHECK(Run("gdaldem color-relief -q " + gridFile + " " + txt + " " + ppm + " -of PNM") == 0,
-          "gdaldem color-relief failed");
-    int w = 0, h = 0;
-    std::vector<unsigned char> rgb;
-    CHECK(ReadPpm(ppm, &w, &h, &rgb) && w == grid.ncols && h == grid.nrows, "gdaldem's picture %s", ppm.c_str());
-    if (rgb.empty())
-        return;
-
+    const std::string txt = work + "/layers.txt";
+    CHECK(Lutconv(table + " --dem " + sample.file + " -o " + txt + " --format gdal") == 0, "export of %s",
+          table.c_str());
     // The host: the table spread over the grid's range, each cell coloured by LayerFor.
     const int n = static_cast<int>(colors.size());
-    float lowest = 0, highest = 0;
-    AscGridRange(grid, &lowest, &highest);
     std::vector<float> limits(2 * n);
-    SpreadTableLayers(lowest, highest, n, reinterpret_cast<float (*)[2]>(limits.data()));
-    const std::vector<ColorLayer> layers =
-        LayersOfRecord(reinterpret_cast<const float (*)[2]>(limits.data()), colors.data(), n);
-    long compared = 0, skipped = 0, wrong = 0;
-    for (int row = 0; row < grid.nrows; ++row) {
-        for (int col = 0; col < grid.ncols; ++col) {
-            const float z = grid.At(row, col);
-            bool nearLimit = false;
-            for (float limit : limits)
-                nearLimit = nearLimit || std::fabs(static_cast<double>(z) - limit) < 1e-4;
-            if (nearLimit) {
-                ++skipped;
-                continue;
-            }
-            const Rgb8& l = layers[LayerFor(layers.data(), n, z)].color;
-            const unsigned char* p = &rgb[(static_cast<size_t>(row) * w + col) * 3];
-            ++compared;
-            if (p[0] != l.r || p[1] != l.g || p[2] != l.b) {
-                if (wrong < 5)
-                    std::printf("  cell %d,%d z=%.9g: gdaldem %d,%d,%d, host %d,%d,%d\n", row, col, z, p[0], p[1], p[2],
-                                l.r, l.g, l.b);
-                ++wrong;
-            }
-        }
-    }
-    std::printf("%s (%d layers): %ld cells compared with gdaldem, %ld within 1e-4 of a limit, %ld differ\n",
-                table.c_str(), n, compared, skipped, wrong);
-    CHECK(wrong == 0, "%ld cells differ", wrong);
-    CHECK(compared > 0.95 * grid.ncols * grid.nrows, "only %ld cells compared", compared);
+    SpreadTableLayers(sample.lo, sample.hi, n, reinterpret_cast<float (*)[2]>(limits.data()));
+    proof::DrawnLikeTheHost(table.substr(table.rfind('/') + 1), Slurp(txt),
+                            LayersOfRecord(reinterpret_cast<const float (*)[2]>(limits.data()), colors.data(), n),
+                            sample);
 }
 
 // 2. GDAL's colour names: gdaldem's own drawing of each name (a cell on each entry's value)
@@ -412,37 +331,21 @@ int main(int argc, char** argv)
     }
     lutconv = argv[1];
     const std::string luts = argv[2], data = argv[3];
-    work = argv[4];
     const std::string shipped = data + "/../../shipped";
-    std::system(("rm -rf '" + work + "' && mkdir -p '" + work + "'").c_str());
-    if (Run("command -v gdaldem") != 0) {
-        std::printf("FAILED: gdaldem not found (Debian's gdal-bin; scripts/install-deps.sh installs it)\n");
+    proof::SampleGrid sample;
+    if (!proof::Prepare(argv[4], &sample))
         return 1;
-    }
-
-    SampleReliefOptions options;
-    SampleFeatures features;
-    const std::string gridFile = work + "/grid.asc";
-    Spit(gridFile, WriteAscGrid(MakeSampleRelief(options, &features)));
-    const std::string text = Slurp(gridFile);
-    AscGrid grid;
-    AscError error;
-    if (!ParseAscGrid(text.data(), text.size(), &grid, &error)) {
-        std::printf("FAILED: the sample grid does not read back\n");
-        return 1;
-    }
-    float lo = 0, hi = 0;
-    AscGridRange(grid, &lo, &hi);
+    const std::string& gridFile = sample.file;
+    const float lo = sample.lo, hi = sample.hi;
 
     // A table of 7 layers made by lutconv itself, and the shipped tables.
     const std::string seven = work + "/seven.lut";
     CHECK(Lutconv(shipped + "/etopo2.txt --from gdal --range 150 1500 --layers 7 -o " + seven) == 0, "seven layers");
     for (const std::string& table : {luts + "/terrain.lut", luts + "/dem3.lut", seven})
-        LayeringThroughGdaldem(table, grid, gridFile);
+        LayeringThroughGdaldem(table, sample);
     GdalNamesAsGdaldemDrawsThem();
     FilesReadBack(luts + "/terrain.lut", gridFile, lo, hi, data, shipped);
     Statuses(luts + "/terrain.lut", data);
     OnlyTheOutput(luts + "/terrain.lut", data, gridFile);
-    std::printf(failures == 0 ? "all checks passed\n" : "%d checks failed\n", failures);
-    return failures == 0 ? 0 : 1;
+    return proof::Verdict();
 }
