@@ -188,31 +188,10 @@ public:
             *topic = 0;
         return S_FALSE;
     }
-    STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override
-    {
-        if (role == nullptr)
-            return E_POINTER;
-        SetEmpty(role);
-        AFX_MANAGE_STATE(AfxGetStaticModuleState());
-        LONG id = 0;
-        AFX_ACCITEM item;
-        const HRESULT hr = Describe(child, &id, item);
-        if (SUCCEEDED(hr))
-            SetChild(role, item.role);
-        return hr;
-    }
+    STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override { return Number(child, role, &AFX_ACCITEM::role); }
     STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override
     {
-        if (state == nullptr)
-            return E_POINTER;
-        SetEmpty(state);
-        AFX_MANAGE_STATE(AfxGetStaticModuleState());
-        LONG id = 0;
-        AFX_ACCITEM item;
-        const HRESULT hr = Describe(child, &id, item);
-        if (SUCCEEDED(hr))
-            SetChild(state, item.state);
-        return hr;
+        return Number(child, state, &AFX_ACCITEM::state);
     }
     STDMETHODIMP get_accFocus(VARIANT* focus) override
     {
@@ -402,6 +381,21 @@ private:
             return E_FAIL;
         *out = api->sysAllocStringLen(text, static_cast<UINT>(text.GetLength()));
         return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+    }
+
+    // A role or a state: a VT_I4 in *out.
+    HRESULT Number(const VARIANT& child, VARIANT* out, LONG AFX_ACCITEM::*field) const
+    {
+        if (out == nullptr)
+            return E_POINTER;
+        SetEmpty(out);
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());
+        LONG id = 0;
+        AFX_ACCITEM item;
+        const HRESULT hr = Describe(child, &id, item);
+        if (SUCCEEDED(hr))
+            SetChild(out, item.*field);
+        return hr;
     }
 
     HRESULT Nothing(const VARIANT& child, BSTR* out) const
