@@ -57,6 +57,14 @@ void Driver::Fail(const std::wstring& what)
     c.Fail(Utf8(what));
 }
 
+HWND Driver::OpenDialog(const wchar_t* caption, DWORD settleMs)
+{
+    HWND h = WaitDialog(caption);
+    if (h)
+        c.Settle(h, settleMs);
+    return h;
+}
+
 HWND Driver::WaitDialog(const wchar_t* caption)
 {
     const DWORD start = GetTickCount();

@@ -14,10 +14,9 @@ void Tour::HeightColorTable()
     TourLog(L"[高程分层设色] 换用色表 arid");
     const View before = TakeView(viewer);
     const ModalRun run = RunModal(viewer, dir, [](Driver& d) {
-        HWND dlg = d.WaitDialog(kCaptionHeightColor);
+        HWND dlg = d.OpenDialog(kCaptionHeightColor);
         if (!dlg)
             return;
-        d.c.Settle(dlg);
         d.Shot(dlg, L"tour_02_heightcolor_terrain");
         HWND combo = d.c.Item(dlg, 4007);
         const int arid = d.ComboFind(combo, L"arid");
@@ -42,10 +41,9 @@ void Tour::HeightColorCustom()
     TourLog(L"[高程分层设色] 自定义 6 层, 首尾取色后连续色调渐变");
     const View before = TakeView(viewer);
     const ModalRun run = RunModal(viewer, dir, [](Driver& d) {
-        HWND dlg = d.WaitDialog(kCaptionHeightColor);
+        HWND dlg = d.OpenDialog(kCaptionHeightColor);
         if (!dlg)
             return;
-        d.c.Settle(dlg);
         // "自定义分层": a record of fewer than 256 layers opens in custom mode already, and
         // entering custom mode anew is what spreads six fresh layers.
         HWND custom = d.c.Item(dlg, 4010);

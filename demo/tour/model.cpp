@@ -22,10 +22,9 @@ void Tour::ModelSheet()
     }
     const int appliesBefore = probe.ApplyCount();
     const ModalRun run = RunModal(viewer, dir, [](Driver& d) {
-        HWND sheet = d.WaitDialog(kCaptionModelSheet);
+        HWND sheet = d.OpenDialog(kCaptionModelSheet);
         if (!sheet)
             return;
-        d.c.Settle(sheet);
         // Light page: a warm sun and a deeper sky.
         const struct { int id; const wchar_t* text; } light[] = {
             {1004, L"255"}, {1005, L"236"}, {1006, L"200"}, {1013, L"92"}, {1014, L"138"}, {1015, L"198"}};

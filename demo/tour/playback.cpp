@@ -13,10 +13,9 @@ void Tour::RecordAndPlay()
 {
     TourLog(L"[录制并播放] 环绕一周的动画");
     const ModalRun run = RunModal(viewer, dir, [](Driver& d) {
-        HWND player = d.WaitDialog(kCaptionPlayer);   // recording comes first: a longer bound
+        HWND player = d.OpenDialog(kCaptionPlayer, 500);   // recording comes first: a longer bound
         if (!player)
             return;
-        d.c.Settle(player, 500);
         // Playback starts only at the user's command: the play bar's Play button.
         HWND mci = d.Descendant(player, L"MCIWndClass");
         HWND play = FindWindowExW(mci, nullptr, L"Button", L"Play");

@@ -36,10 +36,9 @@ void Tour::RampImportExport()
     };
     bool warnedRange = false;
     const ModalRun run = RunModal(viewer, dir, [&](Driver& d) {
-        HWND box = d.WaitDialog(L"导入色带");
+        HWND box = d.OpenDialog(L"导入色带", 500);
         if (!box)
             return;
-        d.c.Settle(box, 500);
         typeName(d, box, ramp);
         d.c.Click(d.c.Item(box, IDOK));
         d.c.WaitGone(box);
@@ -50,10 +49,9 @@ void Tour::RampImportExport()
             warnedRange = warnedRange || ui::Caption(c).find(L"只在高程范围") != std::wstring::npos;
         d.c.Click(d.c.Item(ask, IDYES));
         d.c.WaitGone(ask);
-        HWND name = d.WaitDialog(L"另存为色表");
+        HWND name = d.OpenDialog(L"另存为色表");
         if (!name)
             return;
-        d.c.Settle(name);
         d.c.SetText(d.c.Item(name, IDC_TABLE_NAME), kTable);
         d.c.Click(d.c.Item(name, IDOK));
     }, [&] { return viewer.ImportRamp() ? 1 : 0; });
@@ -100,10 +98,9 @@ void Tour::RampImportExport()
     TourLog(L"[导入色带] 高程分层设色对话框中的导入分层");
     const int imported = rec.nLayers;
     const ModalRun layersRun = RunModal(viewer, dir, [imported](Driver& d) {
-        HWND dlg = d.WaitDialog(kCaptionHeightColor);
+        HWND dlg = d.OpenDialog(kCaptionHeightColor, 500);
         if (!dlg)
             return;
-        d.c.Settle(dlg, 500);
         const int rows = d.c.ListCount(d.c.Item(dlg, 4006));
         if (rows != imported)
             d.Fail(Format(L"分层列表有 %d 行, 导入的是 %d 层", rows, imported));
@@ -120,10 +117,9 @@ void Tour::RampImportExport()
     const std::wstring cpt = (t > 0 && t < MAX_PATH ? std::wstring(temp) : dir + L"\\") + L"tour_ramp_layers.cpt";
     DeleteFileW(cpt.c_str());
     const ModalRun out = RunModal(viewer, dir, [&](Driver& d) {
-        HWND box = d.WaitDialog(L"导出色带");
+        HWND box = d.OpenDialog(L"导出色带", 500);
         if (!box)
             return;
-        d.c.Settle(box, 500);
         // cmb1, the file type: GMT 调色板. A choice made with the mouse ends with
         // CBN_SELENDOK as well, which is what the file box takes the type from.
         HWND type = d.c.Item(box, 1136);
@@ -229,10 +225,9 @@ void Tour::RampPaste()
     const View before = TakeView(viewer);
     std::wstring note;
     const ModalRun run = RunModal(viewer, dir, [&](Driver& d) {
-        HWND dlg = d.WaitDialog(kCaptionHeightColor);
+        HWND dlg = d.OpenDialog(kCaptionHeightColor);
         if (!dlg)
             return;
-        d.c.Settle(dlg);
         HWND list = d.c.Item(dlg, 4006);
         d.c.Chord(list, {VK_CONTROL, 'V'});
         // What the layers cannot hold of the ramp (its no-data colour) is said in the warning box.

@@ -58,6 +58,8 @@ public:
     // A visible top-level window of the user-interface thread with this caption; null when none
     // comes within the bound or the library call has returned without one ("not done").
     HWND WaitDialog(const wchar_t* caption);
+    // WaitDialog, then the window left settleMs to finish painting: the start of every step.
+    HWND OpenDialog(const wchar_t* caption, DWORD settleMs = 300);
     // A dialog-class window of the user-interface thread that is not in `known`.
     HWND WaitNewDialog(const std::vector<HWND>& known);
     // A visible descendant of this window class.

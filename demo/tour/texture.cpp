@@ -16,10 +16,9 @@ void Tour::TextureFile()
     TourLog(L"[选择纹理文件] sample_texture.bmp");
     const View before = TakeView(viewer);
     const ModalRun run = RunModal(viewer, dir, [](Driver& d) {
-        HWND dlg = d.WaitDialog(kCaptionTextureFile);
+        HWND dlg = d.OpenDialog(kCaptionTextureFile, 600);
         if (!dlg)
             return;
-        d.c.Settle(dlg, 600);
         // Select the picture in the file list, as a click does: the preview follows.
         HWND list = d.Descendant(dlg, WC_LISTVIEWW);
         int item = -1;
@@ -58,10 +57,9 @@ void Tour::TextureParameters()
     TourLog(L"[纹理参数设置] 近红外假彩色 (波段 4,3,2)");
     const View before = TakeView(viewer);
     const ModalRun run = RunModal(viewer, dir, [](Driver& d) {
-        HWND dlg = d.WaitDialog(kCaptionTexParam);
+        HWND dlg = d.OpenDialog(kCaptionTexParam);
         if (!dlg)
             return;
-        d.c.Settle(dlg);
         const struct { int id; int band; } picks[] = {{14046, 3}, {14047, 2}, {14048, 1}};
         for (const auto& p : picks)
             d.c.SelectCombo(d.c.Item(dlg, p.id), p.band);
