@@ -47,14 +47,22 @@ TempMap* ThreadTempMap(bool create)
     return map;
 }
 
+// The window property itself: every module of the process that uses this layer reads it.
+CWnd* PermanentFromProperty(HWND hWnd)
+{
+    return static_cast<CWnd*>(::GetPropW(hWnd, kObjectProp));
+}
+
 // The permanent object of a window that runs CWnd::AfxWndProc: one the module itself attached
-// and subclassed, so every change of it bumps the generation.
-CWnd* PermanentForWndProc(HWND hWnd)
+// and subclassed, so every change of it bumps the generation. The cache lives with the thread's
+// temporary objects; create: make it when the thread has none yet (the window procedure does;
+// other callers read the property instead).
+CWnd* PermanentForWndProc(HWND hWnd, bool create)
 {
     const LONG generation = InterlockedCompareExchange(&g_permanentGeneration, 0, 0);
-    TempMap* map = ThreadTempMap(true);
+    TempMap* map = ThreadTempMap(create);
     if (map == nullptr)
-        return CWnd::FromHandlePermanent(hWnd);
+        return PermanentFromProperty(hWnd);
     PermanentCache& cache = map->permanent;
     if (cache.generation != generation) {
         cache = PermanentCache();
@@ -64,7 +72,7 @@ CWnd* PermanentForWndProc(HWND hWnd)
     const int slot = static_cast<int>((key ^ (key >> 4) ^ (key >> 8)) % PermanentCache::kSize);
     if (cache.windows[slot] == hWnd)
         return cache.objects[slot];
-    CWnd* wnd = CWnd::FromHandlePermanent(hWnd);
+    CWnd* wnd = PermanentFromProperty(hWnd);
     if (wnd != nullptr) {  // a window without one is never remembered
         cache.windows[slot] = hWnd;
         cache.objects[slot] = wnd;
@@ -103,7 +111,12 @@ CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
     if (hWnd == nullptr)
         return nullptr;
-    return static_cast<CWnd*>(::GetPropW(hWnd, kObjectProp));
+    // A window this module subclassed: the cached look-up (owner drawing asks for a control's
+    // object once per row painted). Any other window: its property, which another module of
+    // the layer may have set.
+    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC)) == &CWnd::AfxWndProc)
+        return PermanentForWndProc(hWnd, false);
+    return PermanentFromProperty(hWnd);
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd)
@@ -314,7 +327,7 @@ BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*)
 LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    CWnd* wnd = PermanentForWndProc(hWnd);
+    CWnd* wnd = PermanentForWndProc(hWnd, true);
     if (wnd == nullptr)
         return ::DefWindowProcW(hWnd, msg, wp, lp);
     LRESULT result = 0;
