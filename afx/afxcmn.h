@@ -29,6 +29,10 @@ class CComboBox : public CWnd {
 public:
     int AddString(const wchar_t* text) { return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))); }
     int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
+    // Reserves room for items more entries holding bytes of text in all; CB_ERRSPACE when refused.
+    int InitStorage(int items, UINT bytes) {
+        return static_cast<int>(SendMessage(CB_INITSTORAGE, static_cast<WPARAM>(items), static_cast<LPARAM>(bytes)));
+    }
     int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
     int SetCurSel(int index) { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index))); }
     void GetLBText(int index, CString& text) const;

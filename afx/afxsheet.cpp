@@ -200,6 +200,12 @@ LRESULT CALLBACK CPropertySheet::AfxSheetCreateHook(int code, WPARAM wp, LPARAM 
             IsSheetFrame(*create->lpcs, pending->m_psh.hwndParent)) {
             AFX_MANAGE_STATE(AfxGetStaticModuleState());
             CPropertySheet* sheet = TakePendingSheet();
+            // Its work is done: every later event of the sheet's life (its pages' controls,
+            // activation, focus) would pass through it for nothing.
+            if (sheet->m_hCreateHook != nullptr) {
+                ::UnhookWindowsHookEx(sheet->m_hCreateHook);
+                sheet->m_hCreateHook = nullptr;
+            }
             try {
                 sheet->SubclassWindow(reinterpret_cast<HWND>(wp));
             } catch (...) {
@@ -264,10 +270,12 @@ INT_PTR CPropertySheet::DoModal()
     CDialog::EnterModal();
     m_bFaulted = FALSE;
     CPropertySheet* outer = SetPendingSheet(this);
-    HHOOK hook = ::SetWindowsHookExW(WH_CBT, &CPropertySheet::AfxSheetCreateHook, nullptr, ::GetCurrentThreadId());
-    INT_PTR result = hook != nullptr ? ::PropertySheetW(&m_psh) : -1;
-    if (hook != nullptr)
-        ::UnhookWindowsHookEx(hook);
+    m_hCreateHook = ::SetWindowsHookExW(WH_CBT, &CPropertySheet::AfxSheetCreateHook, nullptr, ::GetCurrentThreadId());
+    INT_PTR result = m_hCreateHook != nullptr ? ::PropertySheetW(&m_psh) : -1;
+    // Still there when the frame never came (the sheet could not be made).
+    if (m_hCreateHook != nullptr)
+        ::UnhookWindowsHookEx(m_hCreateHook);
+    m_hCreateHook = nullptr;
     SetPendingSheet(outer);
     if (m_bFaulted)
         result = -1;

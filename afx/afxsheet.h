@@ -120,6 +120,7 @@ protected:
 
 private:
     BOOL m_bFaulted = FALSE;  // ended by EndOnFault during this DoModal
+    HHOOK m_hCreateHook = nullptr;  // the hook that waits for the frame, until it is found
     // Thread hook around PropertySheetW: attaches the object to the sheet window
     // as soon as it is created.
     static LRESULT CALLBACK AfxSheetCreateHook(int code, WPARAM wp, LPARAM lp);

@@ -178,6 +178,8 @@ public:
     BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
+    // Suspends (FALSE) or resumes (TRUE) the window's redrawing, e.g. while a list fills.
+    void SetRedraw(BOOL redraw = TRUE) { SendMessage(WM_SETREDRAW, static_cast<WPARAM>(redraw)); }
     void SetWindowText(const wchar_t* text) { ::SetWindowTextW(m_hWnd, text); }
     void GetWindowText(CString& text) const;
     int GetWindowTextLength() const { return ::GetWindowTextLengthW(m_hWnd); }

@@ -13,9 +13,25 @@ namespace {
 // The window property that holds a window's permanent object.
 const wchar_t kObjectProp[] = L"OroscapeAfxWnd";
 
-// Temporary objects of the calling thread, per module.
+// Bumped by every change of a window's permanent object in this module (Attach, Detach): a
+// look-up cached before the change no longer counts.
+volatile LONG g_permanentGeneration = 0;
+
+// The permanent objects the calling thread's window procedure found lately. Reading the window
+// property is a round trip to the window server under Wine (tens of microseconds), which a
+// control filled with thousands of items would pay on every message; the cache answers for
+// the windows in use until any object is attached or detached anywhere in the module.
+struct PermanentCache {
+    static const int kSize = 8;
+    LONG generation = -1;
+    HWND windows[kSize] = {};
+    CWnd* objects[kSize] = {};
+};
+
+// Temporary objects of the calling thread, per module, and its cached look-ups.
 struct TempMap {
     std::unordered_map<HWND, CWnd*> windows;
+    PermanentCache permanent;
 };
 
 TempMap* ThreadTempMap(bool create)
@@ -29,6 +45,39 @@ TempMap* ThreadTempMap(bool create)
         }
     }
     return map;
+}
+
+// The window property itself: every module of the process that uses this layer reads it.
+CWnd* PermanentFromProperty(HWND hWnd)
+{
+    return static_cast<CWnd*>(::GetPropW(hWnd, kObjectProp));
+}
+
+// The permanent object of a window that runs CWnd::AfxWndProc: one the module itself attached
+// and subclassed, so every change of it bumps the generation. The cache lives with the thread's
+// temporary objects; create: make it when the thread has none yet (the window procedure does;
+// other callers read the property instead).
+CWnd* PermanentForWndProc(HWND hWnd, bool create)
+{
+    const LONG generation = InterlockedCompareExchange(&g_permanentGeneration, 0, 0);
+    TempMap* map = ThreadTempMap(create);
+    if (map == nullptr)
+        return PermanentFromProperty(hWnd);
+    PermanentCache& cache = map->permanent;
+    if (cache.generation != generation) {
+        cache = PermanentCache();
+        cache.generation = generation;
+    }
+    const UINT_PTR key = reinterpret_cast<UINT_PTR>(hWnd);
+    const int slot = static_cast<int>((key ^ (key >> 4) ^ (key >> 8)) % PermanentCache::kSize);
+    if (cache.windows[slot] == hWnd)
+        return cache.objects[slot];
+    CWnd* wnd = PermanentFromProperty(hWnd);
+    if (wnd != nullptr) {  // a window without one is never remembered
+        cache.windows[slot] = hWnd;
+        cache.objects[slot] = wnd;
+    }
+    return wnd;
 }
 
 }  // namespace
@@ -62,7 +111,12 @@ CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
     if (hWnd == nullptr)
         return nullptr;
-    return static_cast<CWnd*>(::GetPropW(hWnd, kObjectProp));
+    // A window this module subclassed: the cached look-up (owner drawing asks for a control's
+    // object once per row painted). Any other window: its property, which another module of
+    // the layer may have set.
+    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC)) == &CWnd::AfxWndProc)
+        return PermanentForWndProc(hWnd, false);
+    return PermanentFromProperty(hWnd);
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd)
@@ -88,6 +142,7 @@ BOOL CWnd::Attach(HWND hWnd)
         return FALSE;
     if (!::SetPropW(hWnd, kObjectProp, this))
         return FALSE;
+    InterlockedIncrement(&g_permanentGeneration);
     m_hWnd = hWnd;
     return TRUE;
 }
@@ -95,8 +150,10 @@ BOOL CWnd::Attach(HWND hWnd)
 HWND CWnd::Detach()
 {
     HWND hWnd = m_hWnd;
-    if (hWnd != nullptr && FromHandlePermanent(hWnd) == this)
+    if (hWnd != nullptr && FromHandlePermanent(hWnd) == this) {
         ::RemovePropW(hWnd, kObjectProp);
+        InterlockedIncrement(&g_permanentGeneration);
+    }
     m_hWnd = nullptr;
     return hWnd;
 }
@@ -270,7 +327,7 @@ BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*)
 LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    CWnd* wnd = FromHandlePermanent(hWnd);
+    CWnd* wnd = PermanentForWndProc(hWnd, true);
     if (wnd == nullptr)
         return ::DefWindowProcW(hWnd, msg, wp, lp);
     LRESULT result = 0;

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Runs every benchmark program of both architectures under Wine (inside a
 # virtual display) and writes BENCHMARKS.md: machine, date, and each figure as
-# the program printed it ("name: median <value> <unit> [ratio <r> ...]").
+# the program printed it ("name: median <value> <unit> [ratio <r> ...]"). A figure that states
+# its goal ("goal <= G") and whose ratio is above it is flagged in the table.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -26,6 +27,23 @@ start_xvfb
   echo "$(awk '/MemTotal/ {printf "%d", $2 / 1048576 + 0.5}' /proc/meminfo) GiB, $(. /etc/os-release; echo "$PRETTY_NAME")."
   echo
 } > "$tmp"
+
+# " **above its goal**" when the line's first ratio is above the goal it states ("goal <= G"), or
+# its median above a time it states ("under T ms"); nothing otherwise.
+above_goal() {
+  printf '%s\n' "$1" | awk '{
+    over = 0
+    if (match($0, /ratio [0-9.]+/)) {
+      r = substr($0, RSTART + 6, RLENGTH - 6) + 0
+      if (match($0, /goal <= [0-9.]+/) && r > substr($0, RSTART + 8, RLENGTH - 8) + 0) over = 1
+    }
+    if (match($0, /median [0-9.]+ ms/)) {
+      m = substr($0, RSTART + 7, RLENGTH - 10) + 0
+      if (match($0, /under [0-9.]+ ms/) && m > substr($0, RSTART + 6, RLENGTH - 9) + 0) over = 1
+    }
+    if (over) printf " **above its goal**"
+  }'
+}
 
 status=0
 for arch in i686 x86_64; do
@@ -58,7 +76,7 @@ for arch in i686 x86_64; do
     fi
     echo "$lines"
     while IFS= read -r line; do
-      echo "| ${line%%:*} | ${line#*: } |" >> "$tmp"
+      echo "| ${line%%:*} | ${line#*: }$(above_goal "$line") |" >> "$tmp"
     done <<< "$lines"
   done
   echo >> "$tmp"

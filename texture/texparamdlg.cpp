@@ -1,7 +1,13 @@
 #include "texture/texparamdlg.h"
 
 #include <GL/gl.h>
+#include <stdio.h>
 #include <string.h>
+
+#include <algorithm>
+#include <new>
+#include <string>
+#include <vector>
 
 #include "afx/afxdd.h"
 #include "frame/barrier.h"
@@ -15,6 +21,56 @@ namespace {
 
 // Window class of the hidden window that carries a temporary OpenGL context.
 const wchar_t kContextWndClass[] = L"OroscapeTexParamGL";
+
+// The names of bands 1 to n as the lists show them ("波段 7"), one after another, each ended
+// by a null character.
+class BandNames {
+public:
+    // False (and no names) when the format string is missing or memory ran out.
+    bool Make(int bands)
+    {
+        CString format;
+        if (!LoadResString(IDS_BAND_FORMAT, format))
+            return false;
+        try {
+            m_text.reserve(static_cast<size_t>(bands > 0 ? bands : 0) * 10);
+            m_starts.reserve(static_cast<size_t>(bands > 0 ? bands : 0));
+            wchar_t item[128];
+            for (long band = 1; band <= bands; ++band) {
+                int n = _snwprintf(item, 127, format, band);
+                if (n < 0)
+                    n = 127;  // longer than any name of the table: cut
+                item[n] = L'\0';
+                m_starts.push_back(m_text.size());
+                m_text.append(item, static_cast<size_t>(n) + 1);
+            }
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
+    int Count() const { return static_cast<int>(m_starts.size()); }
+    const wchar_t* Name(int i) const { return m_text.data() + m_starts[static_cast<size_t>(i)]; }
+    // Characters of all names, terminators included.
+    size_t Chars() const { return m_text.size(); }
+
+private:
+    std::wstring m_text;
+    std::vector<size_t> m_starts;
+};
+
+// Appends every name to list; false when the list takes no more.
+bool FillList(CComboBox& list, const BandNames& names)
+{
+    const UINT bytes = static_cast<UINT>(std::min<size_t>(names.Chars() * sizeof(wchar_t), 0x7fffffff));
+    list.InitStorage(names.Count(), bytes);  // a hint: a refusal only means slower growth
+    list.SetRedraw(FALSE);
+    bool all = true;
+    for (int i = 0; i < names.Count() && all; ++i)
+        all = list.AddString(names.Name(i)) >= 0;
+    list.SetRedraw(TRUE);
+    return all;
+}
 
 // Selects item index of a band list, or nothing when the index names no item.
 void SelectBand(CComboBox& list, int index)
@@ -88,19 +144,17 @@ void CTexParamDlg::FillBandLists()
     int red = -1, green = -1, blue = -1;
     if (rmOpenRimFileForRead(m_szImageFile, &image) == RM_OK && rmGetBands(image, &bands) == RM_OK &&
         rmGetRGBDisplayBandNo(image, &red, &green, &blue) == RM_OK) {
-        bool filled = true;
-        for (long band = 1; band <= bands; ++band) {
-            CString item;
-            if (!FormatResString(item, IDS_BAND_FORMAT, band)) {
-                filled = false;
+        // The three lists hold the same names: each is made once, then every list is
+        // filled whole before the next (a list's storage then grows in place), with its
+        // room reserved and its redrawing suspended.
+        BandNames names;
+        bool filled = names.Make(bands);
+        CComboBox* const lists[] = {&m_cbRedBand, &m_cbGreenBand, &m_cbBlueBand};
+        for (CComboBox* list : lists) {
+            if (!filled)
                 break;
-            }
-            // A list that takes no more items (out of memory) ends the filling too.
-            if (m_cbRedBand.AddString(item) < 0 || m_cbGreenBand.AddString(item) < 0 ||
-                m_cbBlueBand.AddString(item) < 0) {
-                filled = false;
-                break;
-            }
+            // A list that takes no more items (out of memory) ends the filling.
+            filled = FillList(*list, names);
         }
         if (filled) {
             SelectBand(m_cbRedBand, red);

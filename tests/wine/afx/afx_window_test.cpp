@@ -313,6 +313,114 @@ TEST(ModalKeys, EachKeyReachesThePreTranslateMessageOfItsOwnDialogOnce)
     EXPECT_EQ(AfxGetThreadValue(AFX_THREAD_MSG_FILTER), nullptr) << "the hook outlived the modal loop";
 }
 
+// ---- which object a window's messages reach ----------------------------------------------------------
+
+// Answers kPing with its own tag and counts them.
+const UINT kPing = WM_APP + 7;
+
+class CTagWnd : public CWnd {
+public:
+    explicit CTagWnd(LRESULT tag) : m_tag(tag) {}
+    int m_pings = 0;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != kPing)
+            return CWnd::WindowProc(message, wParam, lParam);
+        ++m_pings;
+        return m_tag;
+    }
+
+private:
+    LRESULT m_tag;
+};
+
+HWND PlainWindow()
+{
+    return CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+}
+
+// Each case routes windows through objects in turn: after every change of which object routes a
+// window, the window's next message reaches the object routing it now and no other, however many
+// messages the window had before.
+struct RoutingCase {
+    const char* name;
+    std::function<void(CTagWnd& a, CTagWnd& b)> run;
+};
+
+const RoutingCase kRoutingCases[] = {
+    {"one window handed from one object to another",
+     [](CTagWnd& a, CTagWnd& b) {
+         HWND w = PlainWindow();
+         ASSERT_TRUE(a.SubclassWindow(w));
+         for (int i = 0; i < 3; ++i)
+             EXPECT_EQ(SendMessageW(w, kPing, 0, 0), 1);
+         a.UnsubclassWindow();
+         ASSERT_TRUE(b.SubclassWindow(w));
+         EXPECT_EQ(SendMessageW(w, kPing, 0, 0), 2);
+         EXPECT_EQ(a.m_pings, 3);
+         EXPECT_EQ(b.m_pings, 1);
+         DestroyWindow(w);
+         EXPECT_EQ(b.m_hWnd, nullptr);
+     }},
+    {"two windows that swap their objects",
+     [](CTagWnd& a, CTagWnd& b) {
+         HWND w1 = PlainWindow(), w2 = PlainWindow();
+         ASSERT_TRUE(a.SubclassWindow(w1));
+         ASSERT_TRUE(b.SubclassWindow(w2));
+         for (int i = 0; i < 4; ++i) {
+             EXPECT_EQ(SendMessageW(w1, kPing, 0, 0), 1);
+             EXPECT_EQ(SendMessageW(w2, kPing, 0, 0), 2);
+         }
+         a.UnsubclassWindow();
+         b.UnsubclassWindow();
+         ASSERT_TRUE(a.SubclassWindow(w2));
+         ASSERT_TRUE(b.SubclassWindow(w1));
+         EXPECT_EQ(SendMessageW(w1, kPing, 0, 0), 2);
+         EXPECT_EQ(SendMessageW(w2, kPing, 0, 0), 1);
+         EXPECT_EQ(a.m_pings, 5);
+         EXPECT_EQ(b.m_pings, 5);
+         DestroyWindow(w1);
+         DestroyWindow(w2);
+     }},
+    {"an object whose window was destroyed, and a new window for another",
+     [](CTagWnd& a, CTagWnd& b) {
+         HWND w = PlainWindow();
+         ASSERT_TRUE(a.SubclassWindow(w));
+         EXPECT_EQ(SendMessageW(w, kPing, 0, 0), 1);
+         DestroyWindow(w);
+         EXPECT_EQ(a.m_hWnd, nullptr);
+         HWND again = PlainWindow();
+         ASSERT_TRUE(b.SubclassWindow(again));
+         EXPECT_EQ(SendMessageW(again, kPing, 0, 0), 2);
+         EXPECT_EQ(a.m_pings, 1);
+         DestroyWindow(again);
+     }},
+    {"an object that lets go of its window without restoring it",
+     [](CTagWnd& a, CTagWnd& b) {
+         HWND w = PlainWindow();
+         ASSERT_TRUE(a.SubclassWindow(w));
+         EXPECT_EQ(SendMessageW(w, kPing, 0, 0), 1);
+         a.Detach();  // the layer's procedure stays: with no object it is the default one
+         EXPECT_EQ(SendMessageW(w, kPing, 0, 0), 0);
+         ASSERT_TRUE(b.Attach(w));
+         EXPECT_EQ(SendMessageW(w, kPing, 0, 0), 2);
+         EXPECT_EQ(a.m_pings, 1);
+         b.Detach();
+         DestroyWindow(w);
+     }},
+};
+
+TEST(Routing, TheNextMessageReachesTheObjectThatRoutesTheWindowNow)
+{
+    for (const RoutingCase& rc : kRoutingCases) {
+        SCOPED_TRACE(rc.name);
+        CTagWnd a(1), b(2);
+        rc.run(a, b);
+    }
+}
+
 // ---- assertions ----------------------------------------------------------------------------------
 
 class CAssertDlg : public CDialog {

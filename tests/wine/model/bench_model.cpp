@@ -1,8 +1,10 @@
 // Benchmark of the model sheet: _ShowModelDialog from the call until the light
 // page is shown, painted and the sheet idle, against a plain property sheet of
 // the same three templates made with PropertySheetW in the same run
-// (interleaved); and one accessor call.
-// Prints one line per figure: "name: median <value> <unit> [ratio <r>]".
+// (interleaved); and one accessor call. Goal: the library's sheet at most 1.10
+// times the plain one (the plain pages set no values in their controls, so the
+// floor is, if anything, low).
+// Prints one line per figure: "name: median <value> <unit> [ratio <r>] [(goal ...)]".
 //
 // "Idle and painted" is the first timer message the sheet's loop hands out:
 // timers come only when no sent, posted, input or paint message is left. The
@@ -175,9 +177,11 @@ int main()
         if (tp.cpu > 0)
             cpuRatios.push_back(tl.cpu / tp.cpu);
     }
-    std::printf("show_model_sheet_to_idle: median %.1f ms ratio %.2f\n", Median(wallLib) * 1e3, Median(ratios));
+    std::printf("show_model_sheet_to_idle: median %.1f ms ratio %.2f (of plain_property_sheet_to_idle; goal <= 1.10)\n",
+                Median(wallLib) * 1e3, Median(ratios));
     std::printf("plain_property_sheet_to_idle: median %.1f ms\n", Median(wallPlain) * 1e3);
-    std::printf("show_model_sheet_cpu: median %.1f ms ratio %.2f\n", Median(cpuLib) * 1e3,
+    std::printf("show_model_sheet_cpu: median %.1f ms ratio %.2f (of plain_property_sheet_cpu; read in 10 ms ticks)\n",
+                Median(cpuLib) * 1e3,
                 cpuRatios.empty() ? 0.0 : Median(cpuRatios));
     std::printf("plain_property_sheet_cpu: median %.1f ms\n", Median(cpuPlain) * 1e3);
 

@@ -2,8 +2,10 @@
 // disk and stretches it over the pane (no caching), so one paint costs a file read, a DIB
 // section and a StretchBlt. Measured through the real export, by repainting the chooser's
 // window while a picture is selected; the baseline is the same load-measure-stretch done by
-// hand into a memory bitmap of the pane's size in the same process.
-// Prints one line per figure: "name: median <value> <unit> [ratio <r>]".
+// hand into a memory bitmap of the pane's size in the same process. Goal: at most 1.10 times
+// that. (The baseline paints no window: the library's figure also holds the erase and paint of
+// the chooser's child dialog and of the pane, so the floor is low.)
+// Prints one line per figure: "name: median <value> <unit> [ratio <r>] ... (goal ...)".
 #include <windows.h>
 #include <commctrl.h>
 
@@ -123,7 +125,7 @@ int main()
                 DeleteDC(target);
             });
             const double l = Median(lib), h = Median(hand);
-            snprintf(buf, sizeof buf, "%s: median %.3f ms ratio %.2f (by hand %.3f ms)", k.name, l * 1e3,
+            snprintf(buf, sizeof buf, "%s: median %.3f ms ratio %.2f (by hand %.3f ms; goal <= 1.10)", k.name, l * 1e3,
                      h > 0 ? l / h : 0.0, h * 1e3);
             lines.push_back(buf);
         }

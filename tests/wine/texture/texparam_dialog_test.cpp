@@ -3,6 +3,9 @@
 // images read through RimBase.dll, and what OK and Cancel hand back; the format table against the
 // public header and the DLL's strings.
 #include <algorithm>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "test_hostdir.h"
 #include "texparam_support.h"
@@ -200,6 +203,53 @@ TEST(TexParamBands, DefaultBandOutsideTheListLeavesThatListUnselected)
     EXPECT_EQ(o.red, -1);
     EXPECT_EQ(o.green, 1);
     EXPECT_EQ(o.blue, 0);
+}
+
+// The most bands a header may give: every list holds all of them, in order, each list the
+// image's default band selected.
+TEST(TexParamBands, ImageOfTheMostBandsListsEveryBandInEachList)
+{
+    test::HostDir dir;
+    const std::string image = WriteImage(dir, "cube", "ENVI\nbands = 65535\ndefault bands = {65535, 1, 300}\n");
+    const int ids[3] = {IDC_RED_BAND, IDC_GREEN_BAND, IDC_BLUE_BAND};
+    const struct {
+        int index;
+        const wchar_t* name;
+    } probes[] = {{0, L"波段 1"}, {9, L"波段 10"}, {9999, L"波段 10000"}, {65534, L"波段 65535"}};
+    int counts[3] = {-2, -2, -2}, selection[3] = {-2, -2, -2};
+    std::vector<std::wstring> names[3];
+    ui::Script s;
+    s.Step("read the lists on the dialog's thread, confirm", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(kCaption, L"#32770");
+        c.RunOnUi([&] {
+            for (int i = 0; i < 3; ++i) {
+                HWND list = GetDlgItem(d, ids[i]);
+                counts[i] = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
+                selection[i] = static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0));
+                for (const auto& p : probes) {
+                    wchar_t text[64] = L"(none)";
+                    if (SendMessageW(list, CB_GETLBTEXTLEN, p.index, 0) < 64)
+                        SendMessageW(list, CB_GETLBTEXT, p.index, reinterpret_cast<LPARAM>(text));
+                    names[i].push_back(text);
+                }
+            }
+        });
+        c.Click(d, IDOK);
+    });
+    Outcome o = RunDialog(image.c_str(), s);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(counts[i], 65535) << "list " << i;
+        ASSERT_EQ(names[i].size(), std::size(probes)) << "list " << i;
+        for (size_t k = 0; k < std::size(probes); ++k)
+            EXPECT_EQ(names[i][k], probes[k].name) << "list " << i << ", item " << probes[k].index;
+    }
+    EXPECT_EQ(selection[0], 65534);
+    EXPECT_EQ(selection[1], 0);
+    EXPECT_EQ(selection[2], 299);
+    EXPECT_EQ(o.result, 1);
+    EXPECT_EQ(o.red, 65534);
+    EXPECT_EQ(o.green, 0);
+    EXPECT_EQ(o.blue, 299);
 }
 
 // An image that does not open, whatever the reason, leaves the band lists empty
