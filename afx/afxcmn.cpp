@@ -11,6 +11,20 @@ BOOL CStatic::Create(const wchar_t* text, DWORD style, const RECT& rc, CWnd* par
     return SubclassWindow(hWnd);
 }
 
+int CComboBox::AddStrings(const wchar_t* packed, int count)
+{
+    int added = 0;
+    for (const wchar_t* text = packed; added < count; text += lstrlenW(text) + 1) {
+        const LRESULT at = m_pfnSuper != nullptr
+                               ? ::CallWindowProcW(m_pfnSuper, m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))
+                               : ::SendMessageW(m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        if (at < 0)
+            break;
+        ++added;
+    }
+    return added;
+}
+
 void CComboBox::GetLBText(int index, CString& text) const
 {
     LRESULT n = SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
@@ -81,14 +95,22 @@ BOOL CListCtrl::SetItemText(int item, int subItem, const wchar_t* text)
 
 CString CListCtrl::GetItemText(int item, int subItem, int maxChars) const
 {
-    std::wstring buf(static_cast<size_t>(maxChars) + 1, L'\0');
+    // A cell's text is short: the stack holds it (owner drawing asks for every cell it paints).
+    wchar_t small[128];
+    std::wstring large;
+    const size_t cap = static_cast<size_t>(maxChars < 0 ? 0 : maxChars) + 1;
+    wchar_t* buf = small;
+    if (cap > 128) {
+        large.assign(cap, L'\0');
+        buf = &large[0];
+    }
     LVITEMW lvi = {};
     lvi.iSubItem = subItem;
-    lvi.pszText = &buf[0];
-    lvi.cchTextMax = maxChars + 1;
-    LRESULT n = SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi));
-    buf.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return CString(buf);
+    lvi.pszText = buf;
+    lvi.cchTextMax = static_cast<int>(cap);
+    const LRESULT n = SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi));
+    const size_t length = n > 0 ? (static_cast<size_t>(n) < cap ? static_cast<size_t>(n) : cap - 1) : 0;
+    return CString(std::wstring(buf, length));
 }
 
 BOOL CListCtrl::GetItemRect(int item, RECT* rc, UINT code) const

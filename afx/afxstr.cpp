@@ -40,14 +40,23 @@ void CString::Format(const wchar_t* format, ...)
 
 void CString::FormatV(const wchar_t* format, va_list args)
 {
-    std::vector<wchar_t> buf(256);
+    // Most texts fit the stack; a longer one is printed again into a growing heap buffer.
+    wchar_t small[256];
+    va_list copy;
+    va_copy(copy, args);
+    const int n = vswprintf(small, 256, format, copy);
+    va_end(copy);
+    if (n >= 0 && n < 256) {
+        m_str.assign(small, static_cast<size_t>(n));
+        return;
+    }
+    std::vector<wchar_t> buf(1024);
     for (;;) {
-        va_list copy;
         va_copy(copy, args);
-        int n = vswprintf(buf.data(), buf.size(), format, copy);
+        const int m = vswprintf(buf.data(), buf.size(), format, copy);
         va_end(copy);
-        if (n >= 0 && static_cast<size_t>(n) < buf.size()) {
-            m_str.assign(buf.data(), static_cast<size_t>(n));
+        if (m >= 0 && static_cast<size_t>(m) < buf.size()) {
+            m_str.assign(buf.data(), static_cast<size_t>(m));
             return;
         }
         if (buf.size() >= 65536) {  // a format that cannot be printed: leave it empty

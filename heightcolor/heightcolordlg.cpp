@@ -176,6 +176,18 @@ void CHeightColorDlg::EnableCustomControls(BOOL bCustom)
 
 void CHeightColorDlg::ShowIconForResolution()
 {
+    int dpi = kBaseDpi;
+    {
+        CClientDC dc(this);
+        if (dc.GetSafeHdc() != nullptr && ::GetDeviceCaps(dc.GetSafeHdc(), LOGPIXELSY) > 0)
+            dpi = ::GetDeviceCaps(dc.GetSafeHdc(), LOGPIXELSY);
+    }
+    const std::vector<int> sizes = IconImageSizes(AfxGetResourceHandle(), IDI_HEIGHT_COLOR);
+    const int size = NearestIconSize(sizes.data(), static_cast<int>(sizes.size()), kIconSize, dpi);
+    // The template's static loaded its icon at the system's icon size: when that is the size
+    // wanted, the image shown is the one wanted already.
+    if (size <= 0 || (size == ::GetSystemMetrics(SM_CXICON) && size == ::GetSystemMetrics(SM_CYICON)))
+        return;
     HWND iconStatic = nullptr;
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
         wchar_t cls[16] = L"";
@@ -188,20 +200,10 @@ void CHeightColorDlg::ShowIconForResolution()
     }
     if (iconStatic == nullptr)
         return;
-    int dpi = kBaseDpi;
-    {
-        CClientDC dc(this);
-        if (dc.GetSafeHdc() != nullptr && ::GetDeviceCaps(dc.GetSafeHdc(), LOGPIXELSY) > 0)
-            dpi = ::GetDeviceCaps(dc.GetSafeHdc(), LOGPIXELSY);
-    }
-    const std::vector<int> sizes = IconImageSizes(AfxGetResourceHandle(), IDI_HEIGHT_COLOR);
-    const int size = NearestIconSize(sizes.data(), static_cast<int>(sizes.size()), kIconSize, dpi);
-    if (size <= 0)
-        return;  // the template's icon stays
     HICON icon = static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_HEIGHT_COLOR),
                                                  IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
     if (icon == nullptr)
-        return;
+        return;  // the template's icon stays
     // The static takes the icon's size; the icon it had is a shared one and is not destroyed.
     ::SendMessageW(iconStatic, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     if (m_hIcon != nullptr)

@@ -34,29 +34,29 @@ public:
             return false;
         try {
             m_text.reserve(static_cast<size_t>(bands > 0 ? bands : 0) * 10);
-            m_starts.reserve(static_cast<size_t>(bands > 0 ? bands : 0));
             wchar_t item[128];
             for (long band = 1; band <= bands; ++band) {
                 int n = _snwprintf(item, 127, format, band);
                 if (n < 0)
                     n = 127;  // longer than any name of the table: cut
                 item[n] = L'\0';
-                m_starts.push_back(m_text.size());
                 m_text.append(item, static_cast<size_t>(n) + 1);
+                ++m_count;
             }
         } catch (const std::bad_alloc&) {
             return false;
         }
         return true;
     }
-    int Count() const { return static_cast<int>(m_starts.size()); }
-    const wchar_t* Name(int i) const { return m_text.data() + m_starts[static_cast<size_t>(i)]; }
+    int Count() const { return m_count; }
+    // All names one after another, each with its terminator.
+    const wchar_t* Packed() const { return m_text.data(); }
     // Characters of all names, terminators included.
     size_t Chars() const { return m_text.size(); }
 
 private:
     std::wstring m_text;
-    std::vector<size_t> m_starts;
+    int m_count = 0;
 };
 
 // Appends every name to list; false when the list takes no more.
@@ -65,9 +65,7 @@ bool FillList(CComboBox& list, const BandNames& names)
     const UINT bytes = static_cast<UINT>(std::min<size_t>(names.Chars() * sizeof(wchar_t), 0x7fffffff));
     list.InitStorage(names.Count(), bytes);  // a hint: a refusal only means slower growth
     list.SetRedraw(FALSE);
-    bool all = true;
-    for (int i = 0; i < names.Count() && all; ++i)
-        all = list.AddString(names.Name(i)) >= 0;
+    const bool all = list.AddStrings(names.Packed(), names.Count()) == names.Count();
     list.SetRedraw(TRUE);
     return all;
 }
