@@ -157,19 +157,12 @@ public:
     }
     STDMETHODIMP get_accChild(VARIANT child, IDispatch** object) override
     {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        AFX_MANAGE_STATE(AfxGetStaticModuleState());
-        LONG id = 0;
-        AFX_ACCITEM item;
-        const HRESULT hr = Describe(child, &id, item);
-        if (FAILED(hr))
-            return hr;
-        if (id == CHILDID_SELF)
-            return E_INVALIDARG;
-        *object = ChildObject(id);
-        return *object != nullptr ? S_OK : S_FALSE;
+        return Described(child, object, [&](LONG id, const AFX_ACCITEM&) {
+            if (id == CHILDID_SELF)
+                return E_INVALIDARG;
+            *object = ChildObject(id);
+            return *object != nullptr ? S_OK : S_FALSE;
+        });
     }
     STDMETHODIMP get_accName(VARIANT child, BSTR* name) override { return Text(child, name, &AFX_ACCITEM::name); }
     STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override
@@ -241,31 +234,7 @@ public:
     }
     STDMETHODIMP accNavigate(LONG direction, VARIANT start, VARIANT* end) override
     {
-        if (end == nullptr)
-            return E_POINTER;
-        SetEmpty(end);
-        AFX_MANAGE_STATE(AfxGetStaticModuleState());
-        LONG id = 0;
-        AFX_ACCITEM item;
-        const HRESULT hr = Describe(start, &id, item);
-        if (FAILED(hr))
-            return hr;
-        LONG count = 0;
-        const HRESULT counted = Guard([&] { count = Parts()->AccChildCount(m_scope); });
-        if (FAILED(counted))
-            return counted;
-        LONG target = 0;
-        if (id == CHILDID_SELF && direction == NAVDIR_FIRSTCHILD)
-            target = 1;
-        else if (id == CHILDID_SELF && direction == NAVDIR_LASTCHILD)
-            target = count;
-        else if (id != CHILDID_SELF && id <= count && (direction == NAVDIR_NEXT || direction == NAVDIR_DOWN))
-            target = id + 1;
-        else if (id != CHILDID_SELF && id <= count && (direction == NAVDIR_PREVIOUS || direction == NAVDIR_UP))
-            target = id - 1;
-        if (target < 1 || target > count)
-            return S_FALSE;
-        return Point(end, target);
+        return Described(start, end, [&](LONG id, const AFX_ACCITEM&) { return Navigate(direction, id, end); });
     }
     STDMETHODIMP accHitTest(LONG x, LONG y, VARIANT* child) override
     {
@@ -319,6 +288,27 @@ private:
         return known ? S_OK : E_INVALIDARG;
     }
 
+    // Where direction leads from child id (of this object's children), into *end.
+    HRESULT Navigate(LONG direction, LONG id, VARIANT* end)
+    {
+        LONG count = 0;
+        const HRESULT counted = Guard([&] { count = Parts()->AccChildCount(m_scope); });
+        if (FAILED(counted))
+            return counted;
+        LONG target = 0;
+        if (id == CHILDID_SELF && direction == NAVDIR_FIRSTCHILD)
+            target = 1;
+        else if (id == CHILDID_SELF && direction == NAVDIR_LASTCHILD)
+            target = count;
+        else if (id != CHILDID_SELF && id <= count && (direction == NAVDIR_NEXT || direction == NAVDIR_DOWN))
+            target = id + 1;
+        else if (id != CHILDID_SELF && id <= count && (direction == NAVDIR_PREVIOUS || direction == NAVDIR_UP))
+            target = id - 1;
+        if (target < 1 || target > count)
+            return S_FALSE;
+        return Point(end, target);
+    }
+
     // Runs a call into the parts: no exception leaves the object (a text that found no memory
     // is a failed call).
     template <class F>
@@ -362,52 +352,51 @@ private:
         return S_OK;
     }
 
-    HRESULT Text(const VARIANT& child, BSTR* out, CString AFX_ACCITEM::*field) const
+    static void Clear(BSTR* out) { *out = nullptr; }
+    static void Clear(IDispatch** out) { *out = nullptr; }
+    static void Clear(VARIANT* out) { SetEmpty(out); }
+
+    // The shape of every question about one child: the out argument checked and cleared, the
+    // child described, and answer(id, item) gives the reply.
+    template <class Out, class Answer>
+    HRESULT Described(const VARIANT& child, Out* out, Answer&& answer) const
     {
         if (out == nullptr)
             return E_POINTER;
-        *out = nullptr;
+        Clear(out);
         AFX_MANAGE_STATE(AfxGetStaticModuleState());
         LONG id = 0;
         AFX_ACCITEM item;
         const HRESULT hr = Describe(child, &id, item);
-        if (FAILED(hr))
-            return hr;
-        const CString& text = item.*field;
-        if (text.IsEmpty())
-            return S_FALSE;
-        const AccessibilityApi* api = Api();
-        if (api == nullptr)
-            return E_FAIL;
-        *out = api->sysAllocStringLen(text, static_cast<UINT>(text.GetLength()));
-        return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+        return FAILED(hr) ? hr : answer(id, static_cast<const AFX_ACCITEM&>(item));
+    }
+
+    HRESULT Text(const VARIANT& child, BSTR* out, CString AFX_ACCITEM::*field) const
+    {
+        return Described(child, out, [&](LONG, const AFX_ACCITEM& item) {
+            const CString& text = item.*field;
+            if (text.IsEmpty())
+                return S_FALSE;
+            const AccessibilityApi* api = Api();
+            if (api == nullptr)
+                return E_FAIL;
+            *out = api->sysAllocStringLen(text, static_cast<UINT>(text.GetLength()));
+            return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+        });
     }
 
     // A role or a state: a VT_I4 in *out.
     HRESULT Number(const VARIANT& child, VARIANT* out, LONG AFX_ACCITEM::*field) const
     {
-        if (out == nullptr)
-            return E_POINTER;
-        SetEmpty(out);
-        AFX_MANAGE_STATE(AfxGetStaticModuleState());
-        LONG id = 0;
-        AFX_ACCITEM item;
-        const HRESULT hr = Describe(child, &id, item);
-        if (SUCCEEDED(hr))
+        return Described(child, out, [&](LONG, const AFX_ACCITEM& item) {
             SetChild(out, item.*field);
-        return hr;
+            return S_OK;
+        });
     }
 
     HRESULT Nothing(const VARIANT& child, BSTR* out) const
     {
-        if (out == nullptr)
-            return E_POINTER;
-        *out = nullptr;
-        AFX_MANAGE_STATE(AfxGetStaticModuleState());
-        LONG id = 0;
-        AFX_ACCITEM item;
-        const HRESULT hr = Describe(child, &id, item);
-        return FAILED(hr) ? hr : S_FALSE;
+        return Described(child, out, [](LONG, const AFX_ACCITEM&) { return S_FALSE; });
     }
 
     LONG m_ref = 1;

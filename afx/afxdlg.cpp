@@ -140,7 +140,12 @@ LRESULT CALLBACK CDialog::AfxMsgFilterHook(int code, WPARAM wp, LPARAM lp)
 BOOL CWnd::WalkPreTranslateTree(MSG* pMsg)
 {
     for (HWND h = pMsg->hwnd; h != nullptr;) {
-        CWnd* wnd = FromHandlePermanent(h);
+        // Windows of this module's own only: another module's dialogs have a hook of their own,
+        // and asking a window that is not routed here for its object costs a call to the window
+        // server under Wine, for nearly every message of the loop.
+        CWnd* wnd = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(h, GWLP_WNDPROC)) == &CWnd::AfxWndProc
+                        ? FromHandlePermanent(h)
+                        : nullptr;
         if (wnd != nullptr) {
             try {
                 if (wnd->PreTranslateMessage(pMsg))

@@ -214,8 +214,8 @@ public:
     // it: keys pressed while a button or the list has the focus reach the dialog here. TRUE
     // when handled: the loop then drops the message. The base handles nothing.
     virtual BOOL PreTranslateMessage(MSG* pMsg) { return FALSE; }
-    // Offers msg to PreTranslateMessage of the permanent objects from its window up to its
-    // top-level window, innermost first; TRUE as soon as one handled it.
+    // Offers msg to PreTranslateMessage of the permanent objects this module routes, from its
+    // window up to its top-level window, innermost first; TRUE as soon as one handled it.
     static BOOL WalkPreTranslateTree(MSG* pMsg);
 
     // Window procedure of every window the layer routes: switches to the
@@ -243,6 +243,8 @@ protected:
 
 private:
     friend class CDialog;
+    // Attach for a window known to have no object yet.
+    BOOL AttachUnclaimed(HWND hWnd);
     struct CurrentMsg { UINT message; WPARAM wParam; LPARAM lParam; };
     CurrentMsg m_currentMsg = {0, 0, 0};
     BOOL m_bLockoutNotify = FALSE;  // UpdateData is running

@@ -140,6 +140,11 @@ BOOL CWnd::Attach(HWND hWnd)
 {
     if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
         return FALSE;
+    return AttachUnclaimed(hWnd);
+}
+
+BOOL CWnd::AttachUnclaimed(HWND hWnd)
+{
     if (!::SetPropW(hWnd, kObjectProp, this))
         return FALSE;
     InterlockedIncrement(&g_permanentGeneration);
@@ -160,9 +165,11 @@ HWND CWnd::Detach()
 
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
-    // A window to route, an object without one, a window no other object routes.
-    AFX_ASSERT(hWnd != nullptr && m_hWnd == nullptr && FromHandlePermanent(hWnd) == nullptr);
-    if (!Attach(hWnd))
+    // A window to route, an object without one, a window no other object routes. (Asking a
+    // window for its object is a call to the window server under Wine: once here.)
+    const bool claimed = hWnd != nullptr && FromHandlePermanent(hWnd) != nullptr;
+    AFX_ASSERT(hWnd != nullptr && m_hWnd == nullptr && !claimed);
+    if (hWnd == nullptr || m_hWnd != nullptr || claimed || !AttachUnclaimed(hWnd))
         return FALSE;
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));

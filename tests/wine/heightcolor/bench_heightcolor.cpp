@@ -27,6 +27,7 @@
 #include <tuple>
 #include <vector>
 
+#include "bench_dialogs.h"
 #include "bench_timing.h"
 #include "include/oroscape.h"
 #include "res/resource.h"
@@ -38,44 +39,6 @@ using bench::Median;
 // Milliseconds on the performance counter.
 double NowMs() { return 1000.0 * bench::Now(); }
 
-// ---- a host directory with one 256-entry table -------------------------------------------
-
-std::string g_hostDir;
-
-void WriteTable()
-{
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    g_hostDir = std::string(temp) + "oroscape_bench_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(g_hostDir.c_str(), nullptr);
-    CreateDirectoryA((g_hostDir + "\\HeightLut").c_str(), nullptr);
-    std::vector<unsigned char> bytes(396 + 6 * 256, 0);
-    memcpy(bytes.data(), "COLORLUT", 8);
-    strcpy(reinterpret_cast<char*>(bytes.data()) + 8, "terrain");
-    strcpy(reinterpret_cast<char*>(bytes.data()) + 136, "USER_DEFINE");
-    bytes[392] = 0;
-    bytes[393] = 1;  // 256
-    for (int i = 0; i < 256; ++i) {
-        const unsigned short c[3] = {static_cast<unsigned short>(i << 8),
-                                     static_cast<unsigned short>((255 - i) << 8),
-                                     static_cast<unsigned short>((i * 7 % 256) << 8)};
-        memcpy(bytes.data() + 396 + 6 * i, c, 6);
-    }
-    HANDLE h = CreateFileA((g_hostDir + "\\HeightLut\\terrain.lut").c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-    SetEnvironmentVariableA("OROSCAPE_HOST_DIR", g_hostDir.c_str());
-}
-
-void RemoveTable()
-{
-    DeleteFileA((g_hostDir + "\\HeightLut\\terrain.lut").c_str());
-    RemoveDirectoryA((g_hostDir + "\\HeightLut").c_str());
-    RemoveDirectoryA(g_hostDir.c_str());
-}
-
 // ---- watching a run: paints, idle, repaints ----------------------------------------------
 
 struct Run {
@@ -84,65 +47,25 @@ struct Run {
     double initStart = 0;   // WM_INITDIALOG began
     double initDone = 0;    // WM_INITDIALOG handled
     double firstPaint = 0;  // first paint of the dialog began
+    bool idle = false;      // the dialog was found idle: later paints are the repaints timed
     HWND dialog = nullptr;
     bool repaint = false;           // also time full repaints of the list
     std::vector<double> repaints;
     int rows = 0;
     // Milliseconds inside the outermost handler of each kind of message, by window class.
     std::map<std::string, double> inside;
-    int depth = 0;
 };
 
 Run* g_run = nullptr;
-std::map<HWND, WNDPROC> g_procs;
-HHOOK g_cbt = nullptr;
-
-LRESULT CALLBACK PaintWatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    const WNDPROC next = g_procs[hwnd];
-    if (msg == WM_PAINT && g_run != nullptr && g_run->firstPaint == 0)
-        g_run->firstPaint = NowMs();
-    if (msg == WM_INITDIALOG && g_run != nullptr)
-        g_run->initStart = NowMs();
-    const double t0 = NowMs();
-    if (g_run != nullptr)
-        ++g_run->depth;
-    const LRESULT result = CallWindowProcW(next, hwnd, msg, wp, lp);
-    if (g_run != nullptr && --g_run->depth == 0 && g_run->initDone != 0) {
-        wchar_t cls[32] = L"";
-        GetClassNameW(hwnd, cls, 32);
-        char key[64];
-        snprintf(key, sizeof key, "%ls %04x", cls, msg);
-        g_run->inside[key] += NowMs() - t0;
-    }
-    if (msg == WM_PAINT && g_run != nullptr)
-        g_run->lastPaint = NowMs();
-    if (msg == WM_INITDIALOG && g_run != nullptr)
-        g_run->initDone = NowMs();
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
-        g_procs.erase(hwnd);
-    }
-    return result;
-}
-
-bool NeedsPaint(HWND hwnd)
-{
-    if (GetUpdateRect(hwnd, nullptr, FALSE))
-        return true;
-    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (NeedsPaint(child))
-            return true;
-    return false;
-}
+const bench::HostTable* g_hostTable = nullptr;
 
 void CALLBACK IdleCheck(HWND, UINT, UINT_PTR id, DWORD)
 {
     Run& run = *g_run;
-    if (run.dialog == nullptr || !IsWindowVisible(run.dialog) || NeedsPaint(run.dialog) ||
-        (HIWORD(GetQueueStatus(QS_ALLINPUT)) & ~QS_TIMER) != 0)
-        return;  // not idle yet
+    if (!bench::IsIdle(run.dialog))
+        return;  // not yet
     KillTimer(nullptr, id);
+    run.idle = true;
     HWND list = GetDlgItem(run.dialog, IDC_LAYER_LIST);
     run.rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     if (run.repaint) {
@@ -155,20 +78,47 @@ void CALLBACK IdleCheck(HWND, UINT, UINT_PTR id, DWORD)
     PostMessageW(run.dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
-LRESULT CALLBACK CbtWatch(int code, WPARAM wp, LPARAM lp)
-{
-    if (code == HCBT_CREATEWND && g_run != nullptr) {
-        HWND hwnd = reinterpret_cast<HWND>(wp);
-        g_procs[hwnd] = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintWatch)));
-        const CBT_CREATEWNDW* cw = reinterpret_cast<CBT_CREATEWNDW*>(lp);
-        if (g_run->dialog == nullptr && cw->lpcs->hwndParent == nullptr) {
-            g_run->dialog = hwnd;
+// Notes the marks of a run in every window the dialog makes.
+class RunWatch : public bench::WindowWatch {
+public:
+    explicit RunWatch(Run& run) : run_(run) {}
+
+private:
+    void Created(HWND hwnd, HWND parent) override
+    {
+        if (run_.dialog == nullptr && parent == nullptr) {
+            run_.dialog = hwnd;
             SetTimer(nullptr, 0, 10, &IdleCheck);
         }
     }
-    return CallNextHookEx(g_cbt, code, wp, lp);
-}
+    void Before(HWND, UINT msg) override
+    {
+        if (msg == WM_PAINT && run_.firstPaint == 0)
+            run_.firstPaint = NowMs();
+        if (msg == WM_INITDIALOG)
+            run_.initStart = NowMs();
+        began_.push_back(NowMs());
+    }
+    void After(HWND hwnd, UINT msg) override
+    {
+        const double began = began_.back();
+        began_.pop_back();
+        if (began_.empty() && run_.initDone != 0 && !run_.idle) {
+            wchar_t cls[32] = L"";
+            GetClassNameW(hwnd, cls, 32);
+            char key[64];
+            snprintf(key, sizeof key, "%ls %04x", cls, msg);
+            run_.inside[key] += NowMs() - began;
+        }
+        if (msg == WM_PAINT && !run_.idle)
+            run_.lastPaint = NowMs();
+        if (msg == WM_INITDIALOG)
+            run_.initDone = NowMs();
+    }
+
+    Run& run_;
+    std::vector<double> began_;  // of the messages being handled, outermost first
+};
 
 template <class F>
 Run Measure(bool repaint, F&& call)
@@ -176,10 +126,11 @@ Run Measure(bool repaint, F&& call)
     Run run;
     run.repaint = repaint;
     g_run = &run;
-    g_cbt = SetWindowsHookExW(WH_CBT, &CbtWatch, nullptr, GetCurrentThreadId());
-    run.start = NowMs();
-    call();
-    UnhookWindowsHookEx(g_cbt);
+    {
+        RunWatch watch(run);
+        run.start = NowMs();
+        call();
+    }
     g_run = nullptr;
     return run;
 }
@@ -224,7 +175,7 @@ INT_PTR CALLBACK RawProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp)
             EnableWindow(GetDlgItem(dlg, id), FALSE);
         // The tables of the folder.
         WIN32_FIND_DATAW fd;
-        const std::wstring pattern(g_hostDir.begin(), g_hostDir.end());
+        const std::wstring pattern(g_hostTable->Dir().begin(), g_hostTable->Dir().end());
         HANDLE find = FindFirstFileW((pattern + L"\\HeightLut\\*.lut").c_str(), &fd);
         if (find != INVALID_HANDLE_VALUE) {
             do {
@@ -237,7 +188,7 @@ INT_PTR CALLBACK RawProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp)
         SendDlgItemMessageW(dlg, IDC_TABLES, CB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(L"terrain"));
         // The table, spread over 0 to 2560.
         std::vector<unsigned char> bytes(396 + 6 * 256);
-        HANDLE h = CreateFileA((g_hostDir + "\\HeightLut\\terrain.lut").c_str(), GENERIC_READ, FILE_SHARE_READ,
+        HANDLE h = CreateFileA(g_hostTable->Table().c_str(), GENERIC_READ, FILE_SHARE_READ,
                                nullptr, OPEN_EXISTING, 0, nullptr);
         DWORD got = 0;
         ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
@@ -353,7 +304,8 @@ int main(int argc, char** argv)
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
-    WriteTable();
+    bench::HostTable table("oroscape_bench");
+    g_hostTable = &table;
     const HMODULE library = GetModuleHandleW(L"Oroscape.dll");
 
     std::vector<double> ours, raw, oursRepaint, rawRepaint, oursInit, rawInit, oursShow, rawShow;
@@ -408,7 +360,6 @@ int main(int argc, char** argv)
         oursRows = a.rows;
         rawRows = b.rows;
     }
-    RemoveTable();
 
     const double mOurs = Median(ours), mRaw = Median(raw);
 #if defined(_WIN64)

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_dialogs.h"
 #include "bench_timing.h"
 #include "include/oroscape.h"
 #include "ramps/ramp.h"
@@ -46,34 +47,6 @@ std::string Ramp256(bool reversed)
                 std::to_string(k * 7 % 256) + "\r\n";
     }
     return text;
-}
-
-std::string g_hostDir;
-
-void WriteTable()
-{
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    g_hostDir = std::string(temp) + "oroscape_bench_paste_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(g_hostDir.c_str(), nullptr);
-    CreateDirectoryA((g_hostDir + "\\HeightLut").c_str(), nullptr);
-    std::vector<unsigned char> bytes(396 + 6 * 256, 0);
-    memcpy(bytes.data(), "COLORLUT", 8);
-    strcpy(reinterpret_cast<char*>(bytes.data()) + 8, "terrain");
-    bytes[393] = 1;  // 256
-    HANDLE h = CreateFileA((g_hostDir + "\\HeightLut\\terrain.lut").c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-    SetEnvironmentVariableA("OROSCAPE_HOST_DIR", g_hostDir.c_str());
-}
-
-void RemoveTable()
-{
-    DeleteFileA((g_hostDir + "\\HeightLut\\terrain.lut").c_str());
-    RemoveDirectoryA((g_hostDir + "\\HeightLut").c_str());
-    RemoveDirectoryA(g_hostDir.c_str());
 }
 
 bool PutClipboardText(const std::string& ascii)
@@ -106,31 +79,6 @@ struct Session {
 };
 
 Session* g_session = nullptr;
-std::map<HWND, WNDPROC> g_procs;
-HHOOK g_cbt = nullptr;
-
-LRESULT CALLBACK PaintWatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    const WNDPROC next = g_procs[hwnd];
-    const LRESULT result = CallWindowProcW(next, hwnd, msg, wp, lp);
-    if (msg == WM_PAINT && g_session != nullptr)
-        g_session->lastPaint = NowMs();
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
-        g_procs.erase(hwnd);
-    }
-    return result;
-}
-
-bool NeedsPaint(HWND hwnd)
-{
-    if (GetUpdateRect(hwnd, nullptr, FALSE))
-        return true;
-    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (NeedsPaint(child))
-            return true;
-    return false;
-}
 
 void SetCtrl(bool down)
 {
@@ -144,9 +92,8 @@ void SetCtrl(bool down)
 void CALLBACK IdleCheck(HWND, UINT, UINT_PTR id, DWORD)
 {
     Session& s = *g_session;
-    if (s.dialog == nullptr || !IsWindowVisible(s.dialog) || NeedsPaint(s.dialog) ||
-        (HIWORD(GetQueueStatus(QS_ALLINPUT)) & ~QS_TIMER) != 0)
-        return;  // not idle yet
+    if (!bench::IsIdle(s.dialog))
+        return;  // not yet
     HWND list = GetDlgItem(s.dialog, IDC_LAYER_LIST);
     if (s.waiting) {
         SetCtrl(false);
@@ -168,20 +115,21 @@ void CALLBACK IdleCheck(HWND, UINT, UINT_PTR id, DWORD)
     PostMessageW(list, WM_KEYDOWN, 'V', 1);
 }
 
-LRESULT CALLBACK CbtWatch(int code, WPARAM wp, LPARAM lp)
-{
-    if (code == HCBT_CREATEWND && g_session != nullptr) {
-        HWND hwnd = reinterpret_cast<HWND>(wp);
-        g_procs[hwnd] = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintWatch)));
-        const CBT_CREATEWNDW* cw = reinterpret_cast<CBT_CREATEWNDW*>(lp);
-        if (g_session->dialog == nullptr && cw->lpcs->hwndParent == nullptr) {
+// Notes the end of every paint of the dialog's windows; starts the pastes once the dialog is made.
+class PasteWatch : public bench::WindowWatch {
+    void Created(HWND hwnd, HWND parent) override
+    {
+        if (g_session->dialog == nullptr && parent == nullptr) {
             g_session->dialog = hwnd;
             SetTimer(nullptr, 0, 10, &IdleCheck);
         }
     }
-    return CallNextHookEx(g_cbt, code, wp, lp);
-}
+    void After(HWND, UINT msg) override
+    {
+        if (msg == WM_PAINT)
+            g_session->lastPaint = NowMs();
+    }
+};
 
 }  // namespace
 
@@ -190,21 +138,21 @@ int main(int argc, char** argv)
     const int pastes = argc > 1 ? std::max(1, atoi(argv[1])) : 21;
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
-    WriteTable();
+    bench::HostTable table("oroscape_bench_paste");
 
     Session s;
     s.wanted = pastes + 1;  // the first warms up
     s.ramps[0] = Ramp256(false);
     s.ramps[1] = Ramp256(true);
     g_session = &s;
-    g_cbt = SetWindowsHookExW(WH_CBT, &CbtWatch, nullptr, GetCurrentThreadId());
     HeightColorInfo info = {};
     strcpy(info.szName, "terrain");
     info.nLayers = 256;
-    _SetHeightColorDlg(kRange, &info);
-    UnhookWindowsHookEx(g_cbt);
+    {
+        PasteWatch watch;
+        _SetHeightColorDlg(kRange, &info);
+    }
     g_session = nullptr;
-    RemoveTable();
     if (!s.pastes.empty())
         s.pastes.erase(s.pastes.begin());
 
