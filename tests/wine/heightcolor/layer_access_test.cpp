@@ -15,52 +15,19 @@
 
 #include "acc_reader.h"
 #include "afx/afxacc.h"
-#include "afx/afxdd.h"
-#include "heightcolor/colorlayerlist.h"
+#include "layer_list_host.h"
 #include "res/captions.h"
 #include "res/resource.h"
 #include "uidriver_gtest.h"
 
 namespace {
 
-struct Layer {
-    const wchar_t* number;
-    const wchar_t* lower;
-    const wchar_t* upper;
-    COLORREF color;
-};
-const Layer kLayers[] = {
+const std::vector<HostedLayer> kLayers = {
     {L"1", L"-50.000", L"120.000", RGB(0, 0, 139)},
     {L"2", L"120.000", L"240.000", RGB(0, 100, 0)},
     {L"3", L"240.000", L"1450.500", RGB(255, 250, 245)},
 };
 const int kRows = 3;
-
-// Hosts the list on the layering template, filled as the layering dialog fills it.
-class CAccessHostDlg : public CDialog {
-public:
-    CAccessHostDlg() : CDialog(IDD_HEIGHT_COLOR) {}
-    CColorLayerList m_list;
-
-protected:
-    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_LAYER_LIST, m_list); }
-    BOOL OnInitDialog() override
-    {
-        CDialog::OnInitDialog();
-        m_list.SetupColumns(4);
-        for (int i = 0; i < 4; ++i)
-            m_list.InsertColumn(i, L"", LVCFMT_CENTER, m_list.ColumnWidth(i));
-        for (int r = 0; r < kRows; ++r) {
-            m_list.InsertItem(r, kLayers[r].number);
-            m_list.SetItemText(r, 1, kLayers[r].lower);
-            m_list.SetItemText(r, 2, kLayers[r].upper);
-            CString text;
-            text.Format(L"%ld", static_cast<long>(kLayers[r].color));
-            m_list.SetItemText(r, 3, text);
-        }
-        return TRUE;
-    }
-};
 
 std::string Hex(long v)
 {
@@ -76,7 +43,7 @@ void ExpectCodePage()
     }
 }
 
-POINT CellCentre(CAccessHostDlg& dlg, int row, int column)
+POINT CellCentre(CLayerListHostDlg& dlg, int row, int column)
 {
     RECT rc{};
     dlg.m_list.GetItemRect(row, &rc, LVIR_BOUNDS);
@@ -91,7 +58,7 @@ const long kSelectable = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
 TEST(AccessLayerList, RowsAndCellsHaveNamesRolesValuesAndStates)
 {
     ExpectCodePage();
-    CAccessHostDlg dlg;
+    CLayerListHostDlg dlg(kLayers);
     ui::Script s;
     s.Step("read the list as a reader does", [&](ui::Ctx& c) {
         HWND d = c.WaitWindow(kCaptionHeightColor);
@@ -188,7 +155,7 @@ TEST(AccessLayerList, RowsAndCellsHaveNamesRolesValuesAndStates)
 TEST(AccessLayerList, KeysThatMoveTheCursorRaiseFocusEventsAReaderFollows)
 {
     ExpectCodePage();
-    CAccessHostDlg dlg;
+    CLayerListHostDlg dlg(kLayers);
     std::unique_ptr<test::FocusEvents> events;
     ui::Script s;
     s.Step("walk the list with the keyboard", [&](ui::Ctx& c) {

@@ -15,7 +15,7 @@
 
 #include "afx/afxdd.h"
 #include "frame/strings.h"
-#include "heightcolor/colorlayerlist.h"
+#include "layer_list_host.h"
 #include "heightcolor/inputdlgs.h"
 #include "heightcolor/layers.h"
 #include "res/resource.h"
@@ -40,39 +40,28 @@ COLORREF RowColor(int r)
     }
 }
 
-// Hosts the layer list on the layering template and fills it as the layering dialog does.
-class CListHostDlg : public CDialog {
-public:
-    explicit CListHostDlg(int rows) : CDialog(IDD_HEIGHT_COLOR), m_rows(rows) {}
+// The hosted list with rows 0 to rows - 1 (limits 100 apart, colours RowColor), noting the
+// cell-edit messages and the presses of the template's default buttons.
+std::vector<HostedLayer> Rows(int rows)
+{
+    std::vector<HostedLayer> layers;
+    for (int r = 0; r < rows; ++r) {
+        wchar_t lower[32], upper[32];
+        swprintf(lower, 32, L"%.3f", 100.0 * r);
+        swprintf(upper, 32, L"%.3f", 100.0 * (r + 1));
+        layers.push_back({std::to_wstring(r), lower, upper, RowColor(r)});
+    }
+    return layers;
+}
 
-    CColorLayerList m_list;
-    int m_rows;
+class CListHostDlg : public CLayerListHostDlg {
+public:
+    explicit CListHostDlg(int rows) : CLayerListHostDlg(Rows(rows)) {}
+
     std::vector<std::pair<WPARAM, LPARAM>> m_edits;  // WM_EDIT_LAYER_CELL as received
     int m_defaults = 0;  // presses of 保存 or 应用, the template's default buttons
 
 protected:
-    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_LAYER_LIST, m_list); }
-
-    BOOL OnInitDialog() override
-    {
-        CDialog::OnInitDialog();
-        m_list.SetupColumns(4);
-        for (int i = 0; i < 4; ++i)
-            m_list.InsertColumn(i, L"", LVCFMT_CENTER, m_list.ColumnWidth(i));
-        for (int r = 0; r < m_rows; ++r) {
-            CString text;
-            text.Format(L"%d", r);
-            m_list.InsertItem(r, text);
-            text.Format(L"%.3f", 100.0 * r);
-            m_list.SetItemText(r, 1, text);
-            text.Format(L"%.3f", 100.0 * (r + 1));
-            m_list.SetItemText(r, 2, text);
-            text.Format(L"%ld", static_cast<long>(RowColor(r)));
-            m_list.SetItemText(r, 3, text);
-        }
-        return TRUE;
-    }
-
     LRESULT OnEditLayerCell(WPARAM wParam, LPARAM lParam)
     {
         m_edits.push_back({wParam, lParam});
@@ -83,7 +72,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-BEGIN_MESSAGE_MAP(CListHostDlg, CDialog)
+BEGIN_MESSAGE_MAP(CListHostDlg, CLayerListHostDlg)
     ON_MESSAGE(WM_EDIT_LAYER_CELL, OnEditLayerCell)
     ON_BN_CLICKED(IDC_APPLY, OnDefaultButton)
     ON_BN_CLICKED(IDC_SAVE, OnDefaultButton)
