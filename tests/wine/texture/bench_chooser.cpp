@@ -354,7 +354,7 @@ int main()
         {L"p512x10.bmp", 512, 10, 24, "preview paint 512x10 (refused)"},
         {L"p64x64x8.bmp", 64, 64, 8, "preview paint 64x64 8-bit (refused)"},
     };
-    const int kRounds = 15, kBatch = 20;
+    const int kRounds = 31, kBatch = 10;
 
     test::PictureFolder pics;
     for (const Case& c : cases)
