@@ -6,6 +6,7 @@
 #include <dlgs.h>
 
 #include <string>
+#include <wchar.h>
 
 #include "frame/barrier.h"
 #include "frame/strings.h"
@@ -107,10 +108,9 @@ void CPreViewTexDlg::InitPreviewLayout()
     ok->SetWindowPos(nullptr, layout.okX, layout.rowY, 0, 0, flags);
     m_rcPreview = ToRect(layout.pane);
 
-    CString label;
-    if (!LoadResString(IDS_PREVIEW_LABEL, label))
+    if (!LoadResString(IDS_PREVIEW_LABEL, m_strLabel))
         return;
-    if (m_wndPreview.Create(label, kPaneStyle, m_rcPreview, pDialog, kPaneId)) {
+    if (m_wndPreview.Create(m_strLabel, kPaneStyle, m_rcPreview, pDialog, kPaneId)) {
         m_bPreviewCreated = true;
         // The label in the system font a new static starts with, but with its width following
         // its height: the stock font's fixed width does not grow with the screen's resolution,
@@ -180,19 +180,20 @@ void CPreViewTexDlg::OnPaint()
     }
     if (!m_bPreviewCreated)
         return;
-    m_wndPreview.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
-    CString label;
-    if (!LoadResString(IDS_PREVIEW_LABEL, label))
-        return;
     m_wndPreview.ShowsNothing();
-    if (m_strPreviewFile.IsEmpty()) {
-        m_wndPreview.SetWindowText(label);
-        return;
-    }
-    m_wndPreview.SetWindowText(L"");
-    if (IsBitmapExtension(m_strFilterExt.str())) {
-        if (!DrawPreview())
-            m_wndPreview.SetWindowText(label);
+    // What the pane shows is settled before it is drawn: the label when there is no file or the
+    // picture is refused, no text over a picture (or for a file of another type). So its text
+    // changes only when it must, and the pane is erased, framed and drawn once.
+    const bool bitmapType = IsBitmapExtension(m_strFilterExt.str());
+    BITMAP info = {};
+    HBITMAP picture = bitmapType ? LoadPreview(&info) : nullptr;
+    const bool label = m_strPreviewFile.IsEmpty() || (bitmapType && picture == nullptr);
+    m_wndPreview.ShowText(label ? m_strLabel.GetString() : L"");
+    m_wndPreview.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
+    if (picture != nullptr) {
+        if (!StretchPreview(picture, info))
+            m_wndPreview.ShowText(m_strLabel);
+        ::DeleteObject(picture);
     }
 }
 
@@ -219,6 +220,19 @@ void CPreviewPane::ShowsNothing()
     m_cx = m_cy = 0;
 }
 
+void CPreviewPane::ShowText(const wchar_t* text)
+{
+    // Read back with room for one character more than text: a longer text differs in length.
+    const size_t length = wcslen(text);
+    wchar_t shown[64];
+    if (length + 2 <= sizeof shown / sizeof shown[0]) {
+        const int got = ::GetWindowTextW(m_hWnd, shown, static_cast<int>(length + 2));
+        if (static_cast<size_t>(got) == length && wmemcmp(shown, text, length) == 0)
+            return;
+    }
+    SetWindowText(text);
+}
+
 LRESULT CPreviewPane::OnGetObject(WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = 0;
@@ -240,37 +254,43 @@ bool CPreviewPane::AccDescribe(LONG scope, LONG child, AFX_ACCITEM& item)
     return true;
 }
 
-short CPreViewTexDlg::DrawPreview()
+HBITMAP CPreViewTexDlg::LoadPreview(BITMAP* info) const
 {
-    if (!m_bPreviewCreated || m_strPreviewFile.IsEmpty())
-        return 0;
+    if (m_strPreviewFile.IsEmpty())
+        return nullptr;
     HBITMAP bitmap = static_cast<HBITMAP>(::LoadImageW(nullptr, m_strPreviewFile, IMAGE_BITMAP, 0, 0,
                                                        LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     if (bitmap == nullptr)
+        return nullptr;
+    if (::GetObjectW(bitmap, sizeof *info, info) == static_cast<int>(sizeof *info) &&
+        IsPreviewableBitmap(info->bmWidth, info->bmHeight, info->bmBitsPixel))
+        return bitmap;
+    ::DeleteObject(bitmap);
+    return nullptr;
+}
+
+short CPreViewTexDlg::StretchPreview(HBITMAP bitmap, const BITMAP& info)
+{
+    if (!m_bPreviewCreated || bitmap == nullptr)
         return 0;
     short drawn = 0;
-    BITMAP info = {};
-    if (::GetObjectW(bitmap, sizeof info, &info) == static_cast<int>(sizeof info) &&
-        IsPreviewableBitmap(info.bmWidth, info.bmHeight, info.bmBitsPixel)) {
-        HWND pane = m_wndPreview.m_hWnd;
-        if (HDC paneDC = ::GetDC(pane)) {
-            if (HDC memDC = ::CreateCompatibleDC(nullptr)) {
-                if (HGDIOBJ previous = ::SelectObject(memDC, bitmap)) {
-                    RECT rc;
-                    ::GetClientRect(pane, &rc);
-                    ::SetStretchBltMode(paneDC, COLORONCOLOR);
-                    ::StretchBlt(paneDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, memDC, 0, 0,
-                                 info.bmWidth, info.bmHeight, SRCCOPY);
-                    drawn = 1;
-                    m_wndPreview.ShowsPicture(m_strPreviewFile, info.bmWidth, info.bmHeight);
-                    ::SelectObject(memDC, previous);
-                }
-                ::DeleteDC(memDC);
+    HWND pane = m_wndPreview.m_hWnd;
+    if (HDC paneDC = ::GetDC(pane)) {
+        if (HDC memDC = ::CreateCompatibleDC(nullptr)) {
+            if (HGDIOBJ previous = ::SelectObject(memDC, bitmap)) {
+                RECT rc;
+                ::GetClientRect(pane, &rc);
+                ::SetStretchBltMode(paneDC, COLORONCOLOR);
+                ::StretchBlt(paneDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, memDC, 0, 0,
+                             info.bmWidth, info.bmHeight, SRCCOPY);
+                drawn = 1;
+                m_wndPreview.ShowsPicture(m_strPreviewFile, info.bmWidth, info.bmHeight);
+                ::SelectObject(memDC, previous);
             }
-            ::ReleaseDC(pane, paneDC);
+            ::DeleteDC(memDC);
         }
+        ::ReleaseDC(pane, paneDC);
     }
-    ::DeleteObject(bitmap);
     return drawn;
 }
 
@@ -306,9 +326,7 @@ void CPreViewTexDlg::OnFolderChange()
     if (m_bPreviewCreated) {
         m_wndPreview.ShowsNothing();
         m_wndPreview.Invalidate(TRUE);
-        CString label;
-        if (LoadResString(IDS_PREVIEW_LABEL, label))
-            m_wndPreview.SetWindowText(label);
+        m_wndPreview.SetWindowText(m_strLabel);
     }
 }
 

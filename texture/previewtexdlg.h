@@ -15,6 +15,9 @@ public:
     void ShowsPicture(const wchar_t* path, int width, int height);
     // The pane shows its label: nothing to preview.
     void ShowsNothing();
+    // Sets the pane's text, unless it holds that text already: a static erases and draws itself
+    // at every WM_SETTEXT, the same text included. Runs at each paint of the chooser.
+    void ShowText(const wchar_t* text);
 
 protected:
     LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
@@ -46,10 +49,13 @@ public:
     // Sets the common dialog's caption (string 4025), moves Open and Cancel into a row under
     // the file-type box and creates the pane in the column they leave.
     void InitPreviewLayout();
-    // Loads m_strPreviewFile from disk and stretches it over the pane: 1 when drawn, 0 when the
-    // file is no bitmap, has under 16 bits per pixel or a side over 511 pixels, or no drawing
-    // surface is to be had. Every GDI object it takes is released on every path.
-    short DrawPreview();
+    // Loads m_strPreviewFile from disk: the bitmap (a DIB section, the caller's to delete) and its
+    // size when it is one the pane draws; nullptr when the file is no bitmap, has under 16 bits per
+    // pixel or a side over 511 pixels (nothing is kept then).
+    HBITMAP LoadPreview(BITMAP* info) const;
+    // Stretches a bitmap from LoadPreview over the pane: 1 when drawn, 0 when no drawing surface
+    // is to be had. Releases everything it takes; the bitmap stays the caller's.
+    short StretchPreview(HBITMAP bitmap, const BITMAP& info);
 
     CPreviewPane m_wndPreview;       // the pane, a child of the common dialog
     bool m_bPreviewCreated;          // set once the pane exists
@@ -57,6 +63,7 @@ public:
     HFONT m_hPaneFont = nullptr;     // the pane's label font; owned, outlives the pane
     RECT m_rcPreview;                // the pane, in the common dialog's client coordinates
     CString m_strPreviewFile;        // full path to preview; empty: show the label
+    CString m_strLabel;              // the pane's label (string 4026), loaded when the pane is made
     CString m_strFilterExt;          // extension of the current file type, no dot
 
 protected:

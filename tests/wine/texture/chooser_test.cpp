@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -396,6 +397,64 @@ TEST_F(ChooserTest, PreviewPaintsReleaseEveryGdiObject)
     const long beforeCall = test::GdiObjectCount();
     session(nullptr);
     EXPECT_EQ(beforeCall, test::GdiObjectCount()) << "GDI objects left behind by a whole call";
+}
+
+TEST_F(ChooserTest, RepaintsSetThePaneTextOnlyWhenWhatItShowsChanges)
+{
+    // A static erases and draws itself at every WM_SETTEXT: the chooser's paints give the pane a
+    // text only when the pane goes from the label to a picture or back.
+    pics.Bitmap(L"c24.bmp", 300, 200, 24, kRed);
+    pics.Bitmap(L"c16.bmp", 40, 30, 16, kGreen);
+    pics.Bitmap(L"p8.bmp", 64, 64, 8, kRed);
+    pics.Bitmap(L"w512.bmp", 512, 10, 24, kRed);
+    struct Step {
+        const wchar_t* select;
+        bool picture;    // the pane shows a picture (else its label)
+        COLORREF color;  // of the picture
+        size_t texts;    // WM_SETTEXT to the pane, from the selection through three more repaints
+    };
+    const Step steps[] = {
+        {L"c24", true, kRed, 1},     // label -> picture
+        {L"c16", true, kGreen, 0},   // picture -> picture
+        {L"p8", false, 0, 1},        // picture -> label (8 bits)
+        {L"w512", false, 0, 0},      // label -> label (too wide)
+        {L"c24", true, kRed, 1},     // label -> picture
+    };
+    ui::Script s;
+    s.Step("select pictures, repaint, count the pane's texts", [&](ui::Ctx& c) {
+        Chooser ch = FindChooser(c);
+        WaitForLabel(c, ch, "before any selection");
+        ui::MsgRecorder rec;
+        for (const Step& k : steps) {
+            c.Flush();
+            c.RunOnUi([&] {
+                rec.Clear();
+                rec.Attach(ch.pane);
+            });
+            SelectFile(c, ch, k.select);
+            if (k.picture)
+                WaitForPicture(c, ch, k.color, "a picture");
+            else
+                WaitForLabel(c, ch, "for a refused picture");
+            c.RunOnUi([&] {
+                for (int i = 0; i < 3; ++i)
+                    RedrawWindow(ch.child, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            });
+            c.Flush();
+            c.RunOnUi([&] { rec.DetachAll(); });
+            const std::vector<ui::Msg> got = rec.Messages();
+            const size_t texts = std::count_if(got.begin(), got.end(), [](const ui::Msg& m) { return m.message == WM_SETTEXT; });
+            EXPECT_EQ(k.texts, texts) << ui::Narrow(k.select) << ": " << ui::MsgRecorder::Format(got);
+            EXPECT_EQ(k.picture ? L"" : kLabel, c.Text(ch.pane)) << ui::Narrow(k.select);
+            if (k.picture)
+                EXPECT_GT(test::ColorShare(ch.pane, k.color), 0.9) << ui::Narrow(k.select) << " after the repaints";
+            else
+                EXPECT_LT(test::ColorShare(ch.pane, kRed), 0.05) << ui::Narrow(k.select) << " after the repaints";
+        }
+        c.Click(ch.dialog, IDCANCEL);
+    });
+    EXPECT_EQ(0, Choose(s));
+    EXPECT_TRUE(s.Succeeded());
 }
 
 TEST_F(ChooserTest, PathsTheHostCannotReadAreRefusedUntouched)
