@@ -191,7 +191,7 @@ void CPreViewTexDlg::OnPaint()
     m_wndPreview.ShowText(label ? m_strLabel.GetString() : L"");
     m_wndPreview.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
     if (picture != nullptr) {
-        if (!StretchPreview(picture, info))
+        if (!DrawPreview(picture, info))
             m_wndPreview.ShowText(m_strLabel);
         ::DeleteObject(picture);
     }
@@ -269,7 +269,7 @@ HBITMAP CPreViewTexDlg::LoadPreview(BITMAP* info) const
     return nullptr;
 }
 
-short CPreViewTexDlg::StretchPreview(HBITMAP bitmap, const BITMAP& info)
+short CPreViewTexDlg::DrawPreview(HBITMAP bitmap, const BITMAP& info)
 {
     if (!m_bPreviewCreated || bitmap == nullptr)
         return 0;

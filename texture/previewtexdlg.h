@@ -55,7 +55,7 @@ public:
     HBITMAP LoadPreview(BITMAP* info) const;
     // Stretches a bitmap from LoadPreview over the pane: 1 when drawn, 0 when no drawing surface
     // is to be had. Releases everything it takes; the bitmap stays the caller's.
-    short StretchPreview(HBITMAP bitmap, const BITMAP& info);
+    short DrawPreview(HBITMAP bitmap, const BITMAP& info);
 
     CPreviewPane m_wndPreview;       // the pane, a child of the common dialog
     bool m_bPreviewCreated;          // set once the pane exists
