@@ -49,11 +49,16 @@ bool ParseDouble(const wchar_t* text, double& out)
     return true;
 }
 
+// The control's text, read straight from the handle: no window object is made for it.
 CString ControlText(HWND hWnd)
 {
-    CString text;
-    CWnd::FromHandle(hWnd)->GetWindowText(text);
-    return text;
+    const int n = ::GetWindowTextLengthW(hWnd);
+    if (n <= 0)
+        return CString();
+    std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
+    const int got = ::GetWindowTextW(hWnd, &buf[0], n + 1);
+    buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return CString(buf);
 }
 
 }  // namespace
@@ -131,10 +136,11 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
 
 static void SetTextIfChanged(HWND hWnd, const wchar_t* text)
 {
-    // Leave an unchanged text alone: no change notification for nothing.
-    CString current = ControlText(hWnd);
-    if (current != text)
-        ::SetWindowTextW(hWnd, text);
+    // Leave an unchanged text alone: no change notification for nothing. A text of another
+    // length differs without being read.
+    if (static_cast<size_t>(::GetWindowTextLengthW(hWnd)) == wcslen(text) && ControlText(hWnd) == text)
+        return;
+    ::SetWindowTextW(hWnd, text);
 }
 
 static bool TextToInteger(CDataExchange* pDX, HWND hWnd, long minAllowed, long maxAllowed, long& out)
