@@ -136,9 +136,23 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
 
 static void SetTextIfChanged(HWND hWnd, const wchar_t* text)
 {
-    // Leave an unchanged text alone: no change notification for nothing. A text of another
-    // length differs without being read.
-    if (static_cast<size_t>(::GetWindowTextLengthW(hWnd)) == wcslen(text) && ControlText(hWnd) == text)
+    // Leave an unchanged text alone: no change notification, caret, selection or undo lost for
+    // nothing. One question to the control: its text up to one character more than the new one
+    // (a longer text differs without being read whole).
+    const size_t n = wcslen(text);
+    wchar_t small[64];
+    std::wstring large;
+    wchar_t* current = small;
+    if (n + 2 > sizeof small / sizeof small[0]) {
+        if (n + 2 > static_cast<size_t>(INT_MAX)) {
+            ::SetWindowTextW(hWnd, text);
+            return;
+        }
+        large.assign(n + 2, L'\0');
+        current = &large[0];
+    }
+    const int got = ::GetWindowTextW(hWnd, current, static_cast<int>(n + 2));
+    if (got >= 0 && static_cast<size_t>(got) == n && wmemcmp(current, text, n) == 0)
         return;
     ::SetWindowTextW(hWnd, text);
 }

@@ -238,6 +238,8 @@ protected:
     virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // Runs after the window is gone (WM_NCDESTROY).
     virtual void PostNcDestroy() {}
+    // Attach for a window known to have no object and an object known to have none.
+    BOOL AttachFree(HWND hWnd);
 
     WNDPROC m_pfnSuper = nullptr;
 

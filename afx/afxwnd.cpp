@@ -131,6 +131,11 @@ BOOL CWnd::Attach(HWND hWnd)
 {
     if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
         return FALSE;
+    return AttachFree(hWnd);
+}
+
+BOOL CWnd::AttachFree(HWND hWnd)
+{
     if (!::SetPropW(hWnd, kObjectProp, this))
         return FALSE;
     // Caches may still remember an earlier window of the same handle, destroyed without letting
@@ -161,9 +166,11 @@ HWND CWnd::Detach()
 
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
-    // A window to route, an object without one, a window no other object routes.
-    AFX_ASSERT(hWnd != nullptr && m_hWnd == nullptr && FromHandlePermanent(hWnd) == nullptr);
-    if (!Attach(hWnd))
+    // A window to route, an object without one, a window no other object routes (the window's
+    // object is looked up once: under Wine every look-up is a round trip to the window server).
+    const bool unrouted = hWnd != nullptr && m_hWnd == nullptr && FromHandlePermanent(hWnd) == nullptr;
+    AFX_ASSERT(unrouted);
+    if (!unrouted || !AttachFree(hWnd))
         return FALSE;
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));

@@ -130,6 +130,81 @@ TEST(UpdateLockout, TheWindowsOwnWritingDoesNotReachItsHandlersAUsersDoes)
     EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
 }
 
+// ---- writing a field leaves an unchanged text alone ---------------------------------------------
+
+// The edit's texts around the lengths where the layer reads the current text differently (up to
+// 62 characters on the stack, longer ones on the heap; one character more than the new text is
+// read, so a longer text that starts with the new one differs).
+class CWriteDlg : public CDialog {
+public:
+    CWriteDlg() : CDialog(IDD_THRESHOLD) {}
+    CString m_strValue;
+    int m_changes = 0;  // EN_CHANGE seen by the window: the edit's text was set
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_THRESHOLD_VALUE, m_strValue); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == IDC_THRESHOLD_VALUE)
+            ++m_changes;
+        return CDialog::WindowProc(message, wParam, lParam);
+    }
+};
+
+struct WriteCase {
+    const char* name;
+    std::wstring before;  // the edit's text
+    std::wstring value;   // the member written
+    bool set;             // the text is set (the edit reports a change)
+};
+
+std::wstring Digits(size_t n, wchar_t last = L'7')
+{
+    std::wstring s(n, L'5');
+    if (n > 0)
+        s[n - 1] = last;
+    return s;
+}
+
+const WriteCase kWriteCases[] = {
+    {"both empty", L"", L"", false},
+    {"empty, then a number", L"", L"0", true},
+    {"the same number", L"12", L"12", false},
+    {"another number of the same length", L"12", L"13", true},
+    {"a longer text that starts with the new one", L"123", L"12", true},
+    {"a shorter text", L"1", L"12", true},
+    {"62 characters, the same (the stack buffer filled)", Digits(62), Digits(62), false},
+    {"62 characters, the last one differs", Digits(62), Digits(62, L'8'), true},
+    {"63 characters, the same (read on the heap)", Digits(63), Digits(63), false},
+    {"63 characters before, 62 written", Digits(63), Digits(62, L'5'), true},
+    {"100 characters, the same", Digits(100), Digits(100), false},
+    {"100 characters, the last one differs", Digits(100), Digits(100, L'9'), true},
+    {"101 characters before, the first 100 written", Digits(101, L'5'), Digits(100, L'5'), true},
+};
+
+TEST(FieldWriting, AnUnchangedTextIsLeftAloneAnyOtherIsSet)
+{
+    CWriteDlg dlg;
+    ui::Script s;
+    for (const WriteCase& wc : kWriteCases) {
+        s.Step(wc.name, [&dlg, &wc](ui::Ctx& c) {
+            HWND d = c.WaitWindow(kThresholdCaption, L"#32770");
+            HWND edit = c.Item(d, IDC_THRESHOLD_VALUE);
+            c.RunOnUi([&] {
+                SetWindowTextW(edit, wc.before.c_str());
+                dlg.m_changes = 0;
+                dlg.m_strValue = wc.value.c_str();
+                EXPECT_TRUE(dlg.UpdateData(FALSE));
+            });
+            EXPECT_EQ(dlg.m_changes > 0, wc.set);
+            EXPECT_EQ(c.Text(edit), wc.value);
+        });
+    }
+    s.Step("close", [&](ui::Ctx& c) { c.Click(c.WaitWindow(kThresholdCaption, L"#32770"), IDCANCEL); });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+    EXPECT_TRUE(s.Succeeded());
+}
+
 // ---- centring ---------------------------------------------------------------------------------------
 
 // A dialog is centred over its owner and kept inside the work area of the owner's monitor, also when
