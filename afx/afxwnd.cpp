@@ -273,11 +273,16 @@ BOOL CWnd::DestroyWindow()
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
 {
-    BOOL outerLockout = m_bLockoutNotify;
+    // The lock-out ends with the exchange, also when the exchange throws (no memory for a field's
+    // prompt): the window's controls must reach its handlers again if it goes on or is shown again.
+    struct Lockout {
+        BOOL& flag;
+        BOOL outer;
+        ~Lockout() { flag = outer; }
+    } lockout{m_bLockoutNotify, m_bLockoutNotify};
     m_bLockoutNotify = TRUE;
     CDataExchange dx(this, bSaveAndValidate);
     DoDataExchange(&dx);
-    m_bLockoutNotify = outerLockout;
     return dx.m_bFailed ? FALSE : TRUE;
 }
 

@@ -78,9 +78,15 @@ class CLockoutDlg : public CDialog {
 public:
     explicit CLockoutDlg(ui::MsgRecorder& rec) : CDialog(IDD_THRESHOLD), m_rec(rec) {}
     float m_fValue = 1.5f;
+    bool m_bThrow = false;  // the exchange runs out of memory after writing the field
 
 protected:
-    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_THRESHOLD_VALUE, m_fValue); }
+    void DoDataExchange(CDataExchange* pDX) override
+    {
+        DDX_Text(pDX, IDC_THRESHOLD_VALUE, m_fValue);
+        if (m_bThrow)
+            throw std::bad_alloc();
+    }
     // The edit's change notifications as they reach the window, before the layer decides whether
     // its map sees them (activation traffic from other programs on the display is left out).
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
@@ -125,6 +131,40 @@ TEST(UpdateLockout, TheWindowsOwnWritingDoesNotReachItsHandlersAUsersDoes)
         std::vector<ui::Msg> typed = changed;
         typed.push_back({kHandlerRan, 0, 0, 0});
         rec.Expect(typed, "typed after UpdateData");
+        c.Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+}
+
+TEST(UpdateLockout, EndsWhenTheExchangeThrows)
+{
+    ui::MsgRecorder rec;
+    CLockoutDlg dlg(rec);
+    const unsigned p = ui::kParent | ui::kWParam;
+    const std::vector<ui::Msg> typed = {{WM_COMMAND, p, MAKEWPARAM(IDC_THRESHOLD_VALUE, EN_UPDATE), 0},
+                                        {WM_COMMAND, p, MAKEWPARAM(IDC_THRESHOLD_VALUE, EN_CHANGE), 0},
+                                        {kHandlerRan, 0, 0, 0}};
+    ui::Script s;
+    s.Step("an exchange that throws; the user types", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(kThresholdCaption, L"#32770");
+        HWND edit = c.Item(d, IDC_THRESHOLD_VALUE);
+        c.Flush();
+        bool thrown = false;
+        c.RunOnUi([&] {
+            dlg.m_fValue = 2.5f;
+            dlg.m_bThrow = true;
+            try {
+                dlg.UpdateData(FALSE);
+            } catch (const std::bad_alloc&) {
+                thrown = true;
+            }
+            dlg.m_bThrow = false;
+        });
+        EXPECT_TRUE(thrown);
+        EXPECT_EQ(c.Text(edit), L"2.5");
+        rec.Clear();
+        c.SetText(edit, L"3");
+        rec.Expect(typed, "typed after the exchange threw");
         c.Click(d, IDCANCEL);
     });
     EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
