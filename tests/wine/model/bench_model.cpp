@@ -159,6 +159,7 @@ struct PlainPage {
     UINT radioFirst, radioLast;
     int radio;  // index in the group; -1: none checked
     bool active;
+    bool shown;  // activated since its window was made
 };
 
 COLORREF PlainRowColor(const short (&c)[3])
@@ -262,6 +263,7 @@ INT_PTR CALLBACK PlainPageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_INITDIALOG: {
         p = reinterpret_cast<PlainPage*>(reinterpret_cast<const PROPSHEETPAGEW*>(lp)->lParam);
         SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(p));
+        p->shown = false;
         PlainWriteFields(hwnd, *p);
         for (int r = 0; r < p->rowCount; ++r) {
             for (int c = 0; c < 3; ++c)
@@ -296,6 +298,10 @@ INT_PTR CALLBACK PlainPageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (p == nullptr || hdr->hwndFrom != GetParent(hwnd))
             return FALSE;
         if (hdr->code == PSN_SETACTIVE) {
+            // Shown again: the values may have changed meanwhile (the first time they were just written).
+            if (p->shown)
+                PlainWriteFields(hwnd, *p);
+            p->shown = true;
             p->active = true;
             SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
             return TRUE;
@@ -317,14 +323,14 @@ PlainPage g_plainPages[3];
 // The plain pages hold the values the library's sheet is given (SetPlainValues).
 void SetPlainValues(const MODELCOLOR& back, float fogDensity)
 {
-    g_plainPages[0] = PlainPage{kPlainLightRows, 5, {}, 0, 0, 0, 0, 0, 0.0f, 0, 0, -1, false};
+    g_plainPages[0] = PlainPage{kPlainLightRows, 5, {}, 0, 0, 0, 0, 0, 0.0f, 0, 0, -1, false, false};
     g_plainPages[0].color[4][0] = back.r;
     g_plainPages[0].color[4][1] = back.g;
     g_plainPages[0].color[4][2] = back.b;
     g_plainPages[1] = PlainPage{kPlainMaterialRows, 4, {}, IDC_MAT_SHININESS, IDC_MAT_SHININESS_SPIN, 0, 128,
-                                0, 0.0f, 0, 0, -1, false};
+                                0, 0.0f, 0, 0, -1, false, false};
     g_plainPages[2] = PlainPage{kPlainFogRows, 1, {}, 0, 0, 0, 0, IDC_FOG_DENSITY, fogDensity,
-                                IDC_MATMODE_AMBIENT, IDC_MATMODE_AMBIENT_DIFFUSE, -1, false};
+                                IDC_MATMODE_AMBIENT, IDC_MATMODE_AMBIENT_DIFFUSE, -1, false, false};
 }
 
 // The same three templates in a sheet with no code of the library's.
