@@ -49,11 +49,16 @@ bool ParseDouble(const wchar_t* text, double& out)
     return true;
 }
 
+// The control's text, read straight from the handle: no window object is made for it.
 CString ControlText(HWND hWnd)
 {
-    CString text;
-    CWnd::FromHandle(hWnd)->GetWindowText(text);
-    return text;
+    const int n = ::GetWindowTextLengthW(hWnd);
+    if (n <= 0)
+        return CString();
+    std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
+    const int got = ::GetWindowTextW(hWnd, &buf[0], n + 1);
+    buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return CString(buf);
 }
 
 }  // namespace
@@ -131,10 +136,25 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
 
 static void SetTextIfChanged(HWND hWnd, const wchar_t* text)
 {
-    // Leave an unchanged text alone: no change notification for nothing.
-    CString current = ControlText(hWnd);
-    if (current != text)
-        ::SetWindowTextW(hWnd, text);
+    // Leave an unchanged text alone: no change notification, caret, selection or undo lost for
+    // nothing. One question to the control: its text up to one character more than the new one
+    // (a longer text differs without being read whole).
+    const size_t n = wcslen(text);
+    wchar_t small[64];
+    std::wstring large;
+    wchar_t* current = small;
+    if (n + 2 > sizeof small / sizeof small[0]) {
+        if (n + 2 > static_cast<size_t>(INT_MAX)) {
+            ::SetWindowTextW(hWnd, text);
+            return;
+        }
+        large.assign(n + 2, L'\0');
+        current = &large[0];
+    }
+    const int got = ::GetWindowTextW(hWnd, current, static_cast<int>(n + 2));
+    if (got >= 0 && static_cast<size_t>(got) == n && wmemcmp(current, text, n) == 0)
+        return;
+    ::SetWindowTextW(hWnd, text);
 }
 
 static bool TextToInteger(CDataExchange* pDX, HWND hWnd, long minAllowed, long maxAllowed, long& out)

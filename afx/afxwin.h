@@ -238,13 +238,13 @@ protected:
     virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // Runs after the window is gone (WM_NCDESTROY).
     virtual void PostNcDestroy() {}
+    // Attach for a window known to have no object and an object known to have none.
+    BOOL AttachFree(HWND hWnd);
 
     WNDPROC m_pfnSuper = nullptr;
 
 private:
     friend class CDialog;
-    // Attach for a window known to have no object yet.
-    BOOL AttachUnclaimed(HWND hWnd);
     struct CurrentMsg { UINT message; WPARAM wParam; LPARAM lParam; };
     CurrentMsg m_currentMsg = {0, 0, 0};
     BOOL m_bLockoutNotify = FALSE;  // UpdateData is running

@@ -2,6 +2,7 @@
 #include "afx/afxwin.h"
 #include "afx/afxcenter.h"
 #include "afx/afxdd.h"
+#include "afx/afxhandlecache.h"
 
 #include <unordered_map>
 
@@ -13,20 +14,17 @@ namespace {
 // The window property that holds a window's permanent object.
 const wchar_t kObjectProp[] = L"OroscapeAfxWnd";
 
-// Bumped by every change of a window's permanent object in this module (Attach, Detach): a
-// look-up cached before the change no longer counts.
+// Bumped whenever a window's permanent object in this module may have gone (Detach, or an Attach
+// from a thread other than the window's): a look-up cached before that no longer counts.
 volatile LONG g_permanentGeneration = 0;
 
-// The permanent objects the calling thread's window procedure found lately. Reading the window
-// property is a round trip to the window server under Wine (tens of microseconds), which a
-// control filled with thousands of items would pay on every message; the cache answers for
-// the windows in use until any object is attached or detached anywhere in the module.
-struct PermanentCache {
-    static const int kSize = 8;
-    LONG generation = -1;
-    HWND windows[kSize] = {};
-    CWnd* objects[kSize] = {};
-};
+// The permanent objects the calling thread's window procedure found lately (see afxhandlecache.h).
+// Reading the window property is a round trip to the window server under Wine (tens of
+// microseconds), which every message of every routed window would pay (a page with twenty routed
+// controls gets hundreds while it is first shown, a list filled with thousands of items more); the
+// cache answers for the windows in use until any object lets go of its window anywhere in the
+// module.
+typedef AfxHandleCache<CWnd> PermanentCache;
 
 // Temporary objects of the calling thread, per module, and its cached look-ups.
 struct TempMap {
@@ -53,30 +51,22 @@ CWnd* PermanentFromProperty(HWND hWnd)
     return static_cast<CWnd*>(::GetPropW(hWnd, kObjectProp));
 }
 
-// The permanent object of a window that runs CWnd::AfxWndProc: one the module itself attached
-// and subclassed, so every change of it bumps the generation. The cache lives with the thread's
-// temporary objects; create: make it when the thread has none yet (the window procedure does;
-// other callers read the property instead).
+// The permanent object of a window of the calling thread that runs CWnd::AfxWndProc: one the
+// module itself attached and subclassed. Only a window's own thread caches it (its window procedure
+// runs there), so Attach can correct that cache in place; a change any other thread cannot see
+// bumps the generation. The cache lives with the thread's temporary objects; create: make it when
+// the thread has none yet (the window procedure does; other callers read the property instead).
 CWnd* PermanentForWndProc(HWND hWnd, bool create)
 {
     const LONG generation = InterlockedCompareExchange(&g_permanentGeneration, 0, 0);
     TempMap* map = ThreadTempMap(create);
     if (map == nullptr)
         return PermanentFromProperty(hWnd);
-    PermanentCache& cache = map->permanent;
-    if (cache.generation != generation) {
-        cache = PermanentCache();
-        cache.generation = generation;
-    }
-    const UINT_PTR key = reinterpret_cast<UINT_PTR>(hWnd);
-    const int slot = static_cast<int>((key ^ (key >> 4) ^ (key >> 8)) % PermanentCache::kSize);
-    if (cache.windows[slot] == hWnd)
-        return cache.objects[slot];
+    const uintptr_t key = reinterpret_cast<uintptr_t>(hWnd);
+    if (CWnd* known = map->permanent.Find(key, generation))
+        return known;
     CWnd* wnd = PermanentFromProperty(hWnd);
-    if (wnd != nullptr) {  // a window without one is never remembered
-        cache.windows[slot] = hWnd;
-        cache.objects[slot] = wnd;
-    }
+    map->permanent.Remember(key, wnd, generation);  // a window without one is never remembered
     return wnd;
 }
 
@@ -114,7 +104,8 @@ CWnd* CWnd::FromHandlePermanent(HWND hWnd)
     // A window this module subclassed: the cached look-up (owner drawing asks for a control's
     // object once per row painted). Any other window: its property, which another module of
     // the layer may have set.
-    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC)) == &CWnd::AfxWndProc)
+    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC)) == &CWnd::AfxWndProc &&
+        ::GetWindowThreadProcessId(hWnd, nullptr) == ::GetCurrentThreadId())
         return PermanentForWndProc(hWnd, false);
     return PermanentFromProperty(hWnd);
 }
@@ -140,14 +131,24 @@ BOOL CWnd::Attach(HWND hWnd)
 {
     if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
         return FALSE;
-    return AttachUnclaimed(hWnd);
+    return AttachFree(hWnd);
 }
 
-BOOL CWnd::AttachUnclaimed(HWND hWnd)
+BOOL CWnd::AttachFree(HWND hWnd)
 {
     if (!::SetPropW(hWnd, kObjectProp, this))
         return FALSE;
-    InterlockedIncrement(&g_permanentGeneration);
+    // Caches may still remember an earlier window of the same handle, destroyed without letting
+    // go of its object. Only the window's own thread routes its messages: there the slot of the
+    // handle is overwritten with the new object at once. Attached from another thread, the
+    // window's thread cannot be reached, so every cache of the module starts again.
+    if (::GetWindowThreadProcessId(hWnd, nullptr) == ::GetCurrentThreadId()) {
+        if (TempMap* map = ThreadTempMap(true))
+            map->permanent.Remember(reinterpret_cast<uintptr_t>(hWnd), this,
+                                    InterlockedCompareExchange(&g_permanentGeneration, 0, 0));
+    } else {
+        InterlockedIncrement(&g_permanentGeneration);
+    }
     m_hWnd = hWnd;
     return TRUE;
 }
@@ -165,11 +166,11 @@ HWND CWnd::Detach()
 
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
-    // A window to route, an object without one, a window no other object routes. (Asking a
-    // window for its object is a call to the window server under Wine: once here.)
-    const bool claimed = hWnd != nullptr && FromHandlePermanent(hWnd) != nullptr;
-    AFX_ASSERT(hWnd != nullptr && m_hWnd == nullptr && !claimed);
-    if (hWnd == nullptr || m_hWnd != nullptr || claimed || !AttachUnclaimed(hWnd))
+    // A window to route, an object without one, a window no other object routes (the window's
+    // object is looked up once: under Wine every look-up is a round trip to the window server).
+    const bool unrouted = hWnd != nullptr && m_hWnd == nullptr && FromHandlePermanent(hWnd) == nullptr;
+    AFX_ASSERT(unrouted);
+    if (!unrouted || !AttachFree(hWnd))
         return FALSE;
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));
@@ -272,11 +273,16 @@ BOOL CWnd::DestroyWindow()
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
 {
-    BOOL outerLockout = m_bLockoutNotify;
+    // The lock-out ends with the exchange, also when the exchange throws (no memory for a field's
+    // prompt): the window's controls must reach its handlers again if it goes on or is shown again.
+    struct Lockout {
+        BOOL& flag;
+        BOOL outer;
+        ~Lockout() { flag = outer; }
+    } lockout{m_bLockoutNotify, m_bLockoutNotify};
     m_bLockoutNotify = TRUE;
     CDataExchange dx(this, bSaveAndValidate);
     DoDataExchange(&dx);
-    m_bLockoutNotify = outerLockout;
     return dx.m_bFailed ? FALSE : TRUE;
 }
 

@@ -12,7 +12,8 @@ END_MESSAGE_MAP()
 void CColorSwatch::SetColor(COLORREF color, BOOL bRedraw)
 {
     m_crColor = color;
-    if (bRedraw && m_hWnd != nullptr)
+    // A hidden swatch (its page not shown yet) is painted whole when it appears.
+    if (bRedraw && m_hWnd != nullptr && ::IsWindowVisible(m_hWnd))
         InvalidateRect(nullptr, TRUE);
 }
 

@@ -16,8 +16,9 @@ public:
     ~CColorSwatch() override = default;
 
     // Stores the colour; with bRedraw, repaints the whole control (only once
-    // the control is attached to its window). Otherwise the colour shows at the
-    // next repaint that happens for another reason.
+    // the control is attached to its window and shown: a hidden one is painted
+    // whole when it appears). Otherwise the colour shows at the next repaint
+    // that happens for another reason.
     void SetColor(COLORREF color, BOOL bRedraw);
 
     COLORREF m_crColor = 0;

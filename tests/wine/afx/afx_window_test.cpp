@@ -78,9 +78,15 @@ class CLockoutDlg : public CDialog {
 public:
     explicit CLockoutDlg(ui::MsgRecorder& rec) : CDialog(IDD_THRESHOLD), m_rec(rec) {}
     float m_fValue = 1.5f;
+    bool m_bThrow = false;  // the exchange runs out of memory after writing the field
 
 protected:
-    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_THRESHOLD_VALUE, m_fValue); }
+    void DoDataExchange(CDataExchange* pDX) override
+    {
+        DDX_Text(pDX, IDC_THRESHOLD_VALUE, m_fValue);
+        if (m_bThrow)
+            throw std::bad_alloc();
+    }
     // The edit's change notifications as they reach the window, before the layer decides whether
     // its map sees them (activation traffic from other programs on the display is left out).
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
@@ -128,6 +134,115 @@ TEST(UpdateLockout, TheWindowsOwnWritingDoesNotReachItsHandlersAUsersDoes)
         c.Click(d, IDCANCEL);
     });
     EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+}
+
+TEST(UpdateLockout, EndsWhenTheExchangeThrows)
+{
+    ui::MsgRecorder rec;
+    CLockoutDlg dlg(rec);
+    const unsigned p = ui::kParent | ui::kWParam;
+    const std::vector<ui::Msg> typed = {{WM_COMMAND, p, MAKEWPARAM(IDC_THRESHOLD_VALUE, EN_UPDATE), 0},
+                                        {WM_COMMAND, p, MAKEWPARAM(IDC_THRESHOLD_VALUE, EN_CHANGE), 0},
+                                        {kHandlerRan, 0, 0, 0}};
+    ui::Script s;
+    s.Step("an exchange that throws; the user types", [&](ui::Ctx& c) {
+        HWND d = c.WaitWindow(kThresholdCaption, L"#32770");
+        HWND edit = c.Item(d, IDC_THRESHOLD_VALUE);
+        c.Flush();
+        bool thrown = false;
+        c.RunOnUi([&] {
+            dlg.m_fValue = 2.5f;
+            dlg.m_bThrow = true;
+            try {
+                dlg.UpdateData(FALSE);
+            } catch (const std::bad_alloc&) {
+                thrown = true;
+            }
+            dlg.m_bThrow = false;
+        });
+        EXPECT_TRUE(thrown);
+        EXPECT_EQ(c.Text(edit), L"2.5");
+        rec.Clear();
+        c.SetText(edit, L"3");
+        rec.Expect(typed, "typed after the exchange threw");
+        c.Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+}
+
+// ---- writing a field leaves an unchanged text alone ---------------------------------------------
+
+// The edit's texts around the lengths where the layer reads the current text differently (up to
+// 62 characters on the stack, longer ones on the heap; one character more than the new text is
+// read, so a longer text that starts with the new one differs).
+class CWriteDlg : public CDialog {
+public:
+    CWriteDlg() : CDialog(IDD_THRESHOLD) {}
+    CString m_strValue;
+    int m_changes = 0;  // EN_CHANGE seen by the window: the edit's text was set
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_THRESHOLD_VALUE, m_strValue); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == IDC_THRESHOLD_VALUE)
+            ++m_changes;
+        return CDialog::WindowProc(message, wParam, lParam);
+    }
+};
+
+struct WriteCase {
+    const char* name;
+    std::wstring before;  // the edit's text
+    std::wstring value;   // the member written
+    bool set;             // the text is set (the edit reports a change)
+};
+
+std::wstring Digits(size_t n, wchar_t last = L'7')
+{
+    std::wstring s(n, L'5');
+    if (n > 0)
+        s[n - 1] = last;
+    return s;
+}
+
+const WriteCase kWriteCases[] = {
+    {"both empty", L"", L"", false},
+    {"empty, then a number", L"", L"0", true},
+    {"the same number", L"12", L"12", false},
+    {"another number of the same length", L"12", L"13", true},
+    {"a longer text that starts with the new one", L"123", L"12", true},
+    {"a shorter text", L"1", L"12", true},
+    {"62 characters, the same (the stack buffer filled)", Digits(62), Digits(62), false},
+    {"62 characters, the last one differs", Digits(62), Digits(62, L'8'), true},
+    {"63 characters, the same (read on the heap)", Digits(63), Digits(63), false},
+    {"63 characters before, 62 written", Digits(63), Digits(62, L'5'), true},
+    {"100 characters, the same", Digits(100), Digits(100), false},
+    {"100 characters, the last one differs", Digits(100), Digits(100, L'9'), true},
+    {"101 characters before, the first 100 written", Digits(101, L'5'), Digits(100, L'5'), true},
+};
+
+TEST(FieldWriting, AnUnchangedTextIsLeftAloneAnyOtherIsSet)
+{
+    CWriteDlg dlg;
+    ui::Script s;
+    for (const WriteCase& wc : kWriteCases) {
+        s.Step(wc.name, [&dlg, &wc](ui::Ctx& c) {
+            HWND d = c.WaitWindow(kThresholdCaption, L"#32770");
+            HWND edit = c.Item(d, IDC_THRESHOLD_VALUE);
+            c.RunOnUi([&] {
+                SetWindowTextW(edit, wc.before.c_str());
+                dlg.m_changes = 0;
+                dlg.m_strValue = wc.value.c_str();
+                EXPECT_TRUE(dlg.UpdateData(FALSE));
+            });
+            EXPECT_EQ(dlg.m_changes > 0, wc.set);
+            EXPECT_EQ(c.Text(edit), wc.value);
+        });
+    }
+    s.Step("close", [&](ui::Ctx& c) { c.Click(c.WaitWindow(kThresholdCaption, L"#32770"), IDCANCEL); });
+    EXPECT_EQ(s.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+    EXPECT_TRUE(s.Succeeded());
 }
 
 // ---- centring ---------------------------------------------------------------------------------------

@@ -203,8 +203,10 @@ TEST(NoMemory, ADialogThatCannotGoOnEndsAndTheExportReportsIt)
              return _SetHeightColorDlg(range, &record);
          },
          -1, [&] { return rel::HeightColorPass(range, true); }},
-        {"model sheet: the material page opened", kCaptionModelSheet,
-         [](ui::Ctx&, HWND d) { PostMessageW(d, PSM_SETCURSEL, 1, 0); },
+        // Opening a page needs no memory (its fields are written from the stack); the prompt for a
+        // field that is no number does.
+        {"model sheet: a field that is no number", kCaptionModelSheet,
+         [](ui::Ctx& c, HWND d) { c.SetText(c.Item(d, IDC_LIGHT_AMBIENT_R), L"x"); },
          [&] { return static_cast<int>(_ShowModelDialog(sheet)); }, 0,
          [&] { return rel::ModelPass(sheet, modelHost, 0); }},
         {"texture parameters: another format", kCaptionTexParam,
