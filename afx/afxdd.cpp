@@ -65,7 +65,8 @@ CString ControlText(HWND hWnd)
 
 HWND CDataExchange::PrepareCtrl(int id)
 {
-    HWND hWnd = ::GetDlgItem(m_pDlgWnd->m_hWnd, id);
+    HWND hWnd = nullptr;
+    m_pDlgWnd->GetDlgItem(id, &hWnd);
     AFX_ASSERT(hWnd != nullptr);  // the id names a control of the window
     m_idLastControl = id;
     m_hWndLastControl = hWnd;

@@ -174,6 +174,11 @@ public:
     LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageW(m_hWnd, msg, wp, lp); }
     BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageW(m_hWnd, msg, wp, lp); }
     CWnd* GetDlgItem(int id) const;
+    // The handle of child id (null when there is none). A handle found is remembered and used
+    // again while it is still this window's child with that id: under Wine GetDlgItem asks the
+    // window server for the window's children each time, and data exchange asks for every field
+    // on every pass.
+    void GetDlgItem(int id, HWND* phWnd) const;
     CWnd* GetParent() const;
     BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
@@ -248,6 +253,11 @@ private:
     struct CurrentMsg { UINT message; WPARAM wParam; LPARAM lParam; };
     CurrentMsg m_currentMsg = {0, 0, 0};
     BOOL m_bLockoutNotify = FALSE;  // UpdateData is running
+    // Children found by GetDlgItem(id, HWND*), the oldest replaced first (no allocation).
+    struct KnownItem { int id; HWND hWnd; };
+    static const int kKnownItems = 16;
+    mutable KnownItem m_knownItems[kKnownItems] = {};
+    mutable int m_nextKnownItem = 0;
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 };

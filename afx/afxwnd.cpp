@@ -179,7 +179,9 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 
 BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
 {
-    HWND item = parent != nullptr ? ::GetDlgItem(parent->m_hWnd, static_cast<int>(id)) : nullptr;
+    HWND item = nullptr;
+    if (parent != nullptr)
+        parent->GetDlgItem(static_cast<int>(id), &item);
     AFX_ASSERT(item != nullptr);  // the id names a child of the parent
     return item != nullptr && SubclassWindow(item);
 }
@@ -194,7 +196,33 @@ HWND CWnd::UnsubclassWindow()
 
 CWnd* CWnd::GetDlgItem(int id) const
 {
-    return FromHandle(::GetDlgItem(m_hWnd, id));
+    HWND item = nullptr;
+    GetDlgItem(id, &item);
+    return FromHandle(item);
+}
+
+void CWnd::GetDlgItem(int id, HWND* phWnd) const
+{
+    // What is checked here is answered within the process.
+    for (const KnownItem& known : m_knownItems) {
+        if (known.hWnd != nullptr && known.id == id && ::IsWindow(known.hWnd) &&
+            (::GetWindowLongPtrW(known.hWnd, GWL_STYLE) & WS_CHILD) && ::GetParent(known.hWnd) == m_hWnd &&
+            ::GetDlgCtrlID(known.hWnd) == id) {
+            *phWnd = known.hWnd;
+            return;
+        }
+    }
+    *phWnd = ::GetDlgItem(m_hWnd, id);
+    if (*phWnd == nullptr)
+        return;
+    for (KnownItem& known : m_knownItems) {
+        if (known.id == id && known.hWnd != nullptr) {  // a control of that id gone or moved
+            known.hWnd = *phWnd;
+            return;
+        }
+    }
+    m_knownItems[m_nextKnownItem] = KnownItem{id, *phWnd};
+    m_nextKnownItem = (m_nextKnownItem + 1) % kKnownItems;
 }
 
 CWnd* CWnd::GetParent() const
