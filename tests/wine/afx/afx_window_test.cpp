@@ -249,6 +249,50 @@ TEST(FieldWriting, AnUnchangedTextIsLeftAloneAnyOtherIsSet)
 
 // A dialog is centred over its owner and kept inside the work area of the owner's monitor, also when
 // the owner stands partly off the screen; over a hidden owner it is centred in that work area.
+// A child found by its id is remembered, and used again only while it is still that window's
+// child with that id.
+TEST(ChildLookup, ARememberedChildCountsOnlyWhileItIsStillThatChild)
+{
+    auto popup = [] {
+        return CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    };
+    auto child = [](HWND parent, int id) {
+        return CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    };
+    HWND top = popup(), other = popup();
+    CWnd host;
+    ASSERT_TRUE(host.Attach(top));
+    auto found = [&](int id) {
+        HWND h = reinterpret_cast<HWND>(-1);
+        host.GetDlgItem(id, &h);
+        return h;
+    };
+    HWND a = child(top, 10);
+    EXPECT_EQ(found(10), a);
+    EXPECT_EQ(found(10), a) << "asked again";
+    EXPECT_EQ(found(11), nullptr);
+    DestroyWindow(a);
+    EXPECT_EQ(found(10), nullptr) << "destroyed";
+    HWND b = child(top, 10);
+    EXPECT_EQ(found(10), b) << "made again";
+    SetWindowLongPtrW(b, GWLP_ID, 12);
+    EXPECT_EQ(found(10), nullptr) << "renumbered";
+    EXPECT_EQ(found(12), b);
+    SetParent(b, other);
+    EXPECT_EQ(found(12), nullptr) << "moved into another window";
+    // More children than are remembered: each is still found, twice over.
+    std::vector<HWND> many;
+    for (int i = 0; i < 40; ++i)
+        many.push_back(child(top, 100 + i));
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < 40; ++i)
+            EXPECT_EQ(found(100 + i), many[static_cast<size_t>(i)]) << i;
+    host.Detach();
+    DestroyWindow(top);
+    DestroyWindow(other);
+}
+
 TEST(Centring, OverTheOwnerInsideTheWorkAreaOfItsMonitor)
 {
     struct Expect {
