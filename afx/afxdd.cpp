@@ -135,11 +135,10 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
         AFX_ASSERT(control.m_hWnd == hWnd);  // one object, one control
 }
 
-static void SetTextIfChanged(HWND hWnd, const wchar_t* text)
+void AfxSetWindowText(HWND hWnd, const wchar_t* text)
 {
-    // Leave an unchanged text alone: no change notification, caret, selection or undo lost for
-    // nothing. One question to the control: its text up to one character more than the new one
-    // (a longer text differs without being read whole).
+    // One question to the control: its text up to one character more than the new one (a longer
+    // text differs without being read whole).
     const size_t n = wcslen(text);
     wchar_t small[64];
     std::wstring large;
@@ -185,7 +184,7 @@ void DDX_Text(CDataExchange* pDX, int id, short& value)
     } else {
         wchar_t buf[32];
         swprintf(buf, 32, L"%d", static_cast<int>(value));
-        SetTextIfChanged(hWnd, buf);
+        AfxSetWindowText(hWnd, buf);
     }
 }
 
@@ -201,7 +200,7 @@ void DDX_Text(CDataExchange* pDX, int id, int& value)
     } else {
         wchar_t buf[32];
         swprintf(buf, 32, L"%d", value);
-        SetTextIfChanged(hWnd, buf);
+        AfxSetWindowText(hWnd, buf);
     }
 }
 
@@ -224,7 +223,7 @@ void DDX_Text(CDataExchange* pDX, int id, float& value)
     } else {
         wchar_t buf[64];
         swprintf(buf, 64, L"%.*g", FLT_DIG, static_cast<double>(value));
-        SetTextIfChanged(hWnd, buf);
+        AfxSetWindowText(hWnd, buf);
     }
 }
 
@@ -236,7 +235,7 @@ void DDX_Text(CDataExchange* pDX, int id, CString& value)
     if (pDX->m_bSaveAndValidate)
         value = ControlText(hWnd);
     else
-        SetTextIfChanged(hWnd, value);
+        AfxSetWindowText(hWnd, value);
 }
 
 void DDX_Check(CDataExchange* pDX, int id, int& value)

@@ -319,6 +319,11 @@ void AfxSetReadableFontHook(AFX_READABLE_FONT_HOOK hook);
 // it from the dialog and sheet paths; call it for controls made later.
 void AfxUseReadableFont(HWND hWnd);
 
+// Sets a window's text unless it holds that text already: no change notification, repaint of a
+// static, or caret, selection and undo of an edit lost for nothing (data exchange writes its
+// fields with it).
+void AfxSetWindowText(HWND hWnd, const wchar_t* text);
+
 // The application object of a module.
 class CWinApp : public CCmdTarget {
     DECLARE_DYNAMIC(CWinApp)

@@ -6,7 +6,6 @@
 #include <dlgs.h>
 
 #include <string>
-#include <wchar.h>
 
 #include "frame/barrier.h"
 #include "frame/strings.h"
@@ -222,15 +221,7 @@ void CPreviewPane::ShowsNothing()
 
 void CPreviewPane::ShowText(const wchar_t* text)
 {
-    // Read back with room for one character more than text: a longer text differs in length.
-    const size_t length = wcslen(text);
-    wchar_t shown[64];
-    if (length + 2 <= sizeof shown / sizeof shown[0]) {
-        const int got = ::GetWindowTextW(m_hWnd, shown, static_cast<int>(length + 2));
-        if (static_cast<size_t>(got) == length && wmemcmp(shown, text, length) == 0)
-            return;
-    }
-    SetWindowText(text);
+    AfxSetWindowText(m_hWnd, text);
 }
 
 LRESULT CPreviewPane::OnGetObject(WPARAM wParam, LPARAM lParam)
