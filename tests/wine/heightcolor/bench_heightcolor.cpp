@@ -250,12 +250,7 @@ INT_PTR CALLBACK RawProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp)
         // What the library's dialog also does: it takes dropped ramp files and comes up in the
         // middle of the work area.
         DragAcceptFiles(dlg, TRUE);
-        RECT at, work;
-        GetWindowRect(dlg, &at);
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        SetWindowPos(dlg, nullptr, (work.left + work.right - (at.right - at.left)) / 2,
-                     (work.top + work.bottom - (at.bottom - at.top)) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        bench::CentreOnWorkArea(dlg);
         return TRUE;
     }
     case WM_DRAWITEM: {

@@ -1,5 +1,5 @@
 // bench_timing.h: the clock and the statistics of the benchmark programs (bench_*, not tests).
-//   bench::Now (seconds), bench::Median, bench::Time (median seconds a call)
+//   bench::Now (seconds), bench::Median, bench::Time (median seconds a call), bench::CentreOnWorkArea
 #pragma once
 #include <windows.h>
 
@@ -39,6 +39,17 @@ double Time(F f, int rounds, int batch)
         samples.push_back((Now() - t0) / batch);
     }
     return Median(samples);
+}
+
+// Puts a top-level window in the middle of the screen's work area, as the library's dialogs come up:
+// what a plain floor does to match them.
+inline void CentreOnWorkArea(HWND hwnd)
+{
+    RECT at, work;
+    GetWindowRect(hwnd, &at);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(hwnd, nullptr, (work.left + work.right - (at.right - at.left)) / 2,
+                 (work.top + work.bottom - (at.bottom - at.top)) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace bench

@@ -168,13 +168,7 @@ INT_PTR CALLBACK RawProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp)
         RawBands(dlg, args->image);
         const double t2 = Now();
         SetDlgItemTextW(dlg, IDC_FORMAT_INFO, L"");
-        // Centred on the screen's work area, as the library's dialog is.
-        RECT rc, work;
-        GetWindowRect(dlg, &rc);
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        SetWindowPos(dlg, nullptr, (work.left + work.right - (rc.right - rc.left)) / 2,
-                     (work.top + work.bottom - (rc.bottom - rc.top)) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        bench::CentreOnWorkArea(dlg);
         args->phases.context = (t1 - t0) * 1000;
         args->phases.bands = (t2 - t1) * 1000;
         return TRUE;
